@@ -1,0 +1,55 @@
+// The serial link: framing, one transaction with its time-outs and retries,
+// and the text conversions between the interface and the register.
+#pragma once
+
+#include "DriverSession.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kasdrv {
+
+constexpr uint8_t kDLE = 0x10;
+constexpr uint8_t kSTX = 0x02;
+constexpr uint8_t kETX = 0x03;
+constexpr uint8_t kENQ = 0x05;
+constexpr uint8_t kACK = 0x06;
+constexpr uint8_t kNAK = 0x15;
+constexpr uint8_t kSYN = 0x16;
+
+// An answer must be complete within this many days of the send (1.728 s),
+// counted again from every SYN the register sends while it is busy.
+constexpr double kAnswerDeadlineDays = 2e-5;
+constexpr uint32_t kSynPauseMs = 200;
+constexpr int kAttempts = 3;
+
+// DLE STX, sequence, command byte and data with every DLE doubled, checksum,
+// DLE ETX. The checksum makes sequence + command + data + checksum = 0 mod 256.
+Bytes BuildFrame(uint8_t sequence, std::span<const uint8_t> command);
+
+// A raw block: the bytes as they are plus (0 - sum) mod 256.
+Bytes BuildRawBlock(std::span<const uint8_t> data);
+
+// True when the bytes end with ETX preceded by a run of exactly 1, 3, 5 or 7 DLEs.
+bool EndsWithFrameEnd(std::span<const uint8_t> bytes);
+
+// Purges the port, advances Sequence (1..255, never 0), writes the frame
+// (or raw block) in one write and stamps LastSendTime.
+bool SendCommand(std::span<const uint8_t> command, bool raw);
+
+// Collects one answer into RawAnswer; true when it is complete and begins with ACK.
+bool ReceiveAnswer();
+
+// Checks the answer's shape and checksum and unpacks the status bytes and ReplyData.
+bool ParseAnswer(std::span<const uint8_t> answer);
+
+// One transaction: up to three attempts of send and receive, then parse.
+bool ExecuteCommand(std::span<const uint8_t> command, bool raw = false);
+
+// Windows-1251 text to the register's code page 866, with І і № Ґ ґ replaced first.
+std::string ToDeviceText(std::string_view cp1251);
+// The register's code page 866 to Windows-1251.
+std::string FromDeviceText(std::string_view cp866);
+
+} // namespace kasdrv
