@@ -60,11 +60,14 @@ public:
             if (left.count() <= 0) {
                 return false;
             }
-            const bool lineDown = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+            // With VMIN 0 a read of an empty line returns 0 rather than EAGAIN.
+            const bool readError = n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
             pollfd p{fd_, POLLIN, 0};
-            if (lineDown || ::poll(&p, 1, static_cast<int>(left.count())) < 0 ||
-                ((p.revents & (POLLERR | POLLNVAL | POLLHUP)) != 0 && (p.revents & POLLIN) == 0)) {
-                // Nothing behind the line (hung-up terminal): behave like a silent port
+            const int ready = readError ? -1 : ::poll(&p, 1, static_cast<int>(left.count()));
+            const bool hungUp = ready > 0 && (p.revents & (POLLERR | POLLNVAL | POLLHUP)) != 0 &&
+                                (p.revents & POLLIN) == 0;
+            if (readError || hungUp || (ready < 0 && errno != EINTR)) {
+                // Nothing behind the line (a hung-up terminal): behave like a silent port
                 // rather than spinning until the answer deadline.
                 ::poll(nullptr, 0, static_cast<int>(left.count()));
                 return false;

@@ -1,0 +1,20 @@
+// The register's non-volatile memory on disk. The file is replaced atomically: the new
+// contents go to FILE.tmp, are flushed to the disk, and the temporary file is renamed over
+// FILE, so an interrupted write leaves the previous state intact.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "kasemu/RegisterState.h"
+
+namespace kasemu {
+
+// Writes the non-volatile part of the state. False (with a reason) on failure.
+bool saveState(const std::string& path, const RegisterState& state, std::string* error = nullptr);
+// Reads a state written by saveState onto `base` (the volatile fields keep base's values).
+// Nothing when the file is missing; nothing with a reason when it is damaged.
+std::optional<RegisterState> loadState(const std::string& path, const RegisterState& base,
+                                       std::string* error = nullptr);
+
+} // namespace kasemu

@@ -1,0 +1,216 @@
+#include "kasemu/Emulator.h"
+
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "kasemu/Link.h"
+#include "kasemu/Model.h"
+#include "kasemu/Pty.h"
+#include "kasemu/StateFile.h"
+
+namespace kasemu {
+
+struct Emulator::Impl {
+    EmulatorOptions options;
+    std::shared_ptr<const Clock> clock;
+    mutable std::mutex modelMutex;
+    std::unique_ptr<Model> model;
+    FaultQueue faults;
+    std::unique_ptr<PtyPort> pty;
+    std::unique_ptr<Link> link;
+    std::thread thread;
+    bool running = false;
+    std::string linkPath;
+
+    mutable std::mutex tapeMutex;
+    std::vector<std::string> tape;
+    std::ofstream tapeFile;
+
+    // Under modelMutex.
+    void saveLocked() {
+        if (options.stateFile.empty()) {
+            return;
+        }
+        std::string error;
+        if (!saveState(options.stateFile, model->state(), &error)) {
+            std::cerr << "kasemu: cannot save the state: " << error << std::endl;
+        }
+    }
+
+    void printed(const std::vector<std::string>& lines) {
+        if (lines.empty()) {
+            return;
+        }
+        std::lock_guard lock(tapeMutex);
+        for (const auto& l : lines) {
+            tape.push_back(l);
+            if (tapeFile.is_open()) {
+                tapeFile << l << '\n';
+            }
+            if (options.tapeToStdout) {
+                std::cout << l << '\n';
+            }
+        }
+        if (tapeFile.is_open()) {
+            tapeFile.flush();
+        }
+        if (options.tapeToStdout) {
+            std::cout.flush();
+        }
+    }
+};
+
+Emulator::Emulator(EmulatorOptions options) : impl_(std::make_unique<Impl>()) {
+    auto& d = *impl_;
+    d.options = std::move(options);
+    d.clock = d.options.clock ? d.options.clock : std::make_shared<SystemClock>();
+
+    RegisterState state = factoryState(d.options.model);
+    if (!d.options.stateFile.empty()) {
+        std::string error;
+        if (auto loaded = loadState(d.options.stateFile, state, &error)) {
+            state = std::move(*loaded);
+        } else if (!error.empty()) {
+            throw std::runtime_error("state file " + d.options.stateFile + ": " + error);
+        }
+    }
+    // The firmware is in the register's ROM, not in its memory.
+    state.identity.model = d.options.model;
+    state.identity.firmware = d.options.firmware.empty() ? defaultFirmware(d.options.model)
+                                                         : utf8ToDevice(d.options.firmware);
+    if (d.options.lineSpeedIndex) {
+        state.lineSpeedIndex = *d.options.lineSpeedIndex;
+    }
+    state.paperSensors = d.options.paperSensors;
+
+    ModelConfig mc;
+    mc.linesPerSecond = d.options.linesPerSecond;
+    d.model = std::make_unique<Model>(std::move(state), *d.clock, mc);
+    for (const auto& f : d.options.faults) {
+        d.faults.arm(f);
+    }
+    if (!d.options.tapeFile.empty()) {
+        d.tapeFile.open(d.options.tapeFile, std::ios::app);
+        if (!d.tapeFile) {
+            throw std::runtime_error("cannot open the tape file " + d.options.tapeFile);
+        }
+    }
+
+    d.pty = std::make_unique<PtyPort>();
+    LinkConfig lc;
+    lc.pace = d.options.pace;
+    lc.strictSpeed = d.options.strictSpeed;
+    lc.trace = d.options.trace;
+    lc.traceSink = d.options.traceSink;
+    Impl* impl = impl_.get();
+    lc.onOutcome = [impl](const Outcome& out) {
+        impl->printed(out.printed);
+        if (out.changed) {
+            impl->saveLocked();
+        }
+    };
+    d.link = std::make_unique<Link>(*d.pty, *d.model, d.modelMutex, d.faults, lc);
+    if (!d.options.linkPath.empty()) {
+        makeSymlink(d.pty->slavePath(), d.options.linkPath);
+        d.linkPath = d.options.linkPath;
+    }
+    {
+        std::lock_guard lock(d.modelMutex);
+        d.saveLocked();
+    }
+    d.running = true;
+    d.thread = std::thread([impl] { impl->link->run(); });
+}
+
+Emulator::~Emulator() {
+    stop();
+}
+
+void Emulator::stop() {
+    auto& d = *impl_;
+    if (!d.running) {
+        return;
+    }
+    d.running = false;
+    d.pty->shutdown();
+    if (d.thread.joinable()) {
+        d.thread.join();
+    }
+    if (!d.linkPath.empty()) {
+        removeSymlink(d.pty->slavePath(), d.linkPath);
+    }
+    std::lock_guard lock(d.modelMutex);
+    d.saveLocked();
+}
+
+bool Emulator::running() const {
+    return impl_->running;
+}
+std::string Emulator::slavePath() const {
+    return impl_->pty->slavePath();
+}
+std::string Emulator::linkPath() const {
+    return impl_->linkPath;
+}
+
+void Emulator::inject(const Fault& fault) {
+    impl_->faults.arm(fault);
+}
+void Emulator::clearFaults() {
+    impl_->faults.clear();
+}
+std::size_t Emulator::armedFaults() const {
+    return impl_->faults.armed();
+}
+
+void Emulator::withState(const std::function<void(RegisterState&)>& fn) {
+    std::lock_guard lock(impl_->modelMutex);
+    fn(impl_->model->state());
+    impl_->saveLocked();
+}
+
+RegisterState Emulator::state() const {
+    std::lock_guard lock(impl_->modelMutex);
+    return impl_->model->state();
+}
+
+void Emulator::setPaperSensors(std::uint8_t bits) {
+    std::lock_guard lock(impl_->modelMutex);
+    impl_->model->state().paperSensors = bits;
+}
+
+void Emulator::advanceClock(std::int64_t seconds) {
+    std::lock_guard lock(impl_->modelMutex);
+    impl_->model->advanceClock(seconds);
+    impl_->saveLocked();
+}
+
+std::int64_t Emulator::registerTime() const {
+    std::lock_guard lock(impl_->modelMutex);
+    return impl_->model->now();
+}
+
+int Emulator::lineSpeed() const {
+    return impl_->link->baud();
+}
+LinkCounters Emulator::counters() const {
+    return impl_->link->counters();
+}
+void Emulator::resetCounters() {
+    impl_->link->resetCounters();
+}
+
+std::vector<std::string> Emulator::tape() const {
+    std::lock_guard lock(impl_->tapeMutex);
+    return impl_->tape;
+}
+
+void Emulator::clearTape() {
+    std::lock_guard lock(impl_->tapeMutex);
+    impl_->tape.clear();
+}
+
+} // namespace kasemu

@@ -1,0 +1,71 @@
+#include "kasemu/Model.h"
+
+#include <cmath>
+
+#include "model/CommandContext.h"
+#include "model/CommandGroups.h"
+
+namespace kasemu {
+
+Model::Model(RegisterState state, const Clock& clock, ModelConfig config)
+    : state_(std::move(state)), clock_(clock), config_(config) {
+    addStatusCommands(*this);
+    addOperatorCommands(*this);
+    addReceiptCommands(*this);
+    addCashCommands(*this);
+    addReportCommands(*this);
+    addPeripheralCommands(*this);
+}
+
+Outcome Model::execute(std::uint8_t command, std::span<const std::uint8_t> data) {
+    Outcome out;
+    CommandContext ctx(*this, command, data, out);
+    const auto it = commands_.find(command);
+    if (it == commands_.end()) {
+        ctx.forbid();
+    } else {
+        it->second(ctx);
+        if (!ctx.in.ok()) {
+            // The data was shorter than the command needs: nothing may have been done.
+            out.status |= status::NotExecuted;
+        }
+    }
+    finish(ctx, out);
+    return out;
+}
+
+Outcome Model::executeRawBlock(std::span<const std::uint8_t> block) {
+    Outcome out;
+    CommandContext ctx(*this, 0, block, out);
+    if (rawHandler_) {
+        rawHandler_(ctx, block);
+    } else {
+        ctx.forbid();
+    }
+    finish(ctx, out);
+    return out;
+}
+
+void Model::abortRawTransfer() {
+    rawHandler_ = nullptr;
+}
+
+void Model::finish(CommandContext& ctx, Outcome& out) {
+    (void)ctx;
+    // The register as a whole: a shift longer than 24 hours, the service report.
+    if (state_.shiftOpen && now() - state_.shiftOpenedAt > 24 * 3600) {
+        out.status |= status::ShiftOver24h;
+    }
+    if (state_.serviceReportOpen) {
+        out.ext |= ext::ServiceReportOpen;
+    }
+    if (state_.emergency) {
+        out.ext |= ext::Emergency;
+    }
+    if (config_.linesPerSecond > 0 && !out.printed.empty()) {
+        out.busy = std::chrono::milliseconds(static_cast<std::int64_t>(std::lround(
+            static_cast<double>(out.printed.size()) * 1000.0 / config_.linesPerSecond)));
+    }
+}
+
+} // namespace kasemu

@@ -1,0 +1,135 @@
+#include "Subcommand.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace kasctl {
+
+namespace {
+constexpr int kDaysFrom1899To1970 = 25569;
+}
+
+const std::string& Args::Word(std::size_t i) const {
+    static const std::string empty;
+    return i < words_.size() ? words_[i] : empty;
+}
+
+void Args::Fail(std::string message) {
+    if (error_.empty()) {
+        error_ = std::move(message);
+    }
+}
+
+int64_t Args::Int(std::size_t i, int64_t min, int64_t max) {
+    const std::string& w = Word(i);
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(w.c_str(), &end, 0);
+    if (w.empty() || *end != '\0' || errno != 0 || v < min || v > max) {
+        Fail("'" + w + "': expected a whole number from " + std::to_string(min) + " to " +
+             std::to_string(max));
+        return 0;
+    }
+    return v;
+}
+
+int64_t Args::Money(std::size_t i) {
+    std::string w = Word(i);
+    for (char& c : w) {
+        if (c == ',') {
+            c = '.';
+        }
+    }
+    const bool negative = !w.empty() && w[0] == '-';
+    const std::string digits = negative ? w.substr(1) : w;
+    const auto dot = digits.find('.');
+    const std::string whole = digits.substr(0, dot);
+    std::string fraction = dot == std::string::npos ? "" : digits.substr(dot + 1);
+    const bool wellFormed = !whole.empty() && whole.size() <= 12 && fraction.size() <= 2 &&
+                            whole.find_first_not_of("0123456789") == std::string::npos &&
+                            fraction.find_first_not_of("0123456789") == std::string::npos;
+    if (!wellFormed) {
+        Fail("'" + Word(i) + "': expected an amount such as 12.34");
+        return 0;
+    }
+    fraction.resize(2, '0');
+    const int64_t kopecks = std::stoll(whole) * 100 + std::stoll(fraction);
+    return negative ? -kopecks : kopecks;
+}
+
+bool Args::Bool(std::size_t i) {
+    const std::string& w = Word(i);
+    if (w == "1" || w == "yes" || w == "true" || w == "on") {
+        return true;
+    }
+    if (w == "0" || w == "no" || w == "false" || w == "off") {
+        return false;
+    }
+    Fail("'" + w + "': expected yes or no");
+    return false;
+}
+
+double Args::Date(std::size_t i) {
+    int y = 0;
+    unsigned m = 0;
+    unsigned d = 0;
+    char tail = 0;
+    const std::string& w = Word(i);
+    if (std::sscanf(w.c_str(), "%d-%u-%u%c", &y, &m, &d, &tail) != 3) {
+        Fail("'" + w + "': expected a date YYYY-MM-DD");
+        return 0;
+    }
+    const std::chrono::year_month_day ymd{std::chrono::year{y}, std::chrono::month{m},
+                                          std::chrono::day{d}};
+    if (!ymd.ok()) {
+        Fail("'" + w + "': no such date");
+        return 0;
+    }
+    return static_cast<double>(std::chrono::sys_days{ymd}.time_since_epoch().count() +
+                               kDaysFrom1899To1970);
+}
+
+double Args::Time(std::size_t i) {
+    int h = 0;
+    int m = 0;
+    int s = 0;
+    char tail = 0;
+    const std::string& w = Word(i);
+    const int n = std::sscanf(w.c_str(), "%d:%d:%d%c", &h, &m, &s, &tail);
+    if ((n != 2 && n != 3) || h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59) {
+        Fail("'" + w + "': expected a time HH:MM[:SS]");
+        return 0;
+    }
+    return (h * 3600.0 + m * 60.0 + s) / 86400.0;
+}
+
+std::string Args::Text(std::size_t i) { return ToDriverText(Word(i)); }
+
+std::string FormatDate(double date) {
+    const auto days = static_cast<int>(date) - kDaysFrom1899To1970;
+    const std::chrono::year_month_day ymd{std::chrono::sys_days{std::chrono::days{days}}};
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", static_cast<int>(ymd.year()),
+                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+    return buf;
+}
+
+std::string FormatTime(double time) {
+    const auto seconds = static_cast<long>((time - static_cast<long>(time)) * 86400.0 + 0.5);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02ld:%02ld:%02ld", seconds / 3600 % 24, seconds / 60 % 60,
+                  seconds % 60);
+    return buf;
+}
+
+std::string FormatMoney(int64_t kopecks) {
+    const uint64_t magnitude = static_cast<uint64_t>(kopecks < 0 ? -kopecks : kopecks);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%s%llu.%02llu", kopecks < 0 ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / 100),
+                  static_cast<unsigned long long>(magnitude % 100));
+    return buf;
+}
+
+} // namespace kasctl
