@@ -55,6 +55,7 @@ struct EmulatorOptions {
 
 struct LinkCounters {
     std::uint64_t bytesReceived = 0;  // every byte that arrived from the host
+    std::uint64_t bytesSent = 0;      // every byte sent to the host (ACK, SYN, frames)
     std::uint64_t framesReceived = 0; // complete frames with a good checksum
     std::uint64_t badFrames = 0;      // frames refused with NAK or dropped as malformed
     std::uint64_t rawBlocks = 0;      // raw blocks accepted

@@ -364,6 +364,7 @@ void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& ou
 }
 
 void Link::send(std::span<const std::uint8_t> bytes) {
+    count(&LinkCounters::bytesSent, bytes.size());
     if (!config_.pace) {
         port_.write(bytes);
         return;

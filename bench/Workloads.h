@@ -1,0 +1,21 @@
+// What the bench measures: each workload is one unit of work through the
+// driver's public interface (one transaction, one receipt, …).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kasbench {
+
+struct Workload {
+    std::string name;
+    std::vector<int> bauds;       // line speeds it is measured at
+    int iterations;               // at 9600 bit/s; scaled up with the speed
+    std::function<void()> setup;  // once per line speed, not timed (may be empty)
+    std::function<bool()> run;    // one unit of work; false on a driver failure
+};
+
+std::vector<Workload> AllWorkloads();
+
+} // namespace kasbench
