@@ -36,8 +36,17 @@ std::string SeparatorOf(nl_item item, const char* fallback) {
 
 } // namespace
 
-std::string HostDateSeparator() { return SeparatorOf(D_FMT, "."); }
-std::string HostTimeSeparator() { return SeparatorOf(T_FMT, ":"); }
+// A process's locale settings come from its environment and stay as they were
+// at start, so they are read once.
+std::string HostDateSeparator() {
+    static const std::string separator = SeparatorOf(D_FMT, ".");
+    return separator;
+}
+
+std::string HostTimeSeparator() {
+    static const std::string separator = SeparatorOf(T_FMT, ":");
+    return separator;
+}
 
 int HostCurrentYear() {
     const std::time_t now = std::time(nullptr);
