@@ -20,6 +20,9 @@ struct DriverSession {
     uint8_t Sequence = 0;      // of the last frame sent; never reset
     double LastSendTime = 0.0; // fractional days: last write, or last SYN received
     bool LogoTransferMode = false;
+    // Non-fiscal text goes to the receipt tape only; switched by the text
+    // printing export alone and kept while the library stays loaded.
+    bool NonFiscalTextReceiptTapeOnly = false;
 
     Bytes RawAnswer; // the last answer as received
     Bytes ReplyData; // de-stuffed payload after its five header bytes

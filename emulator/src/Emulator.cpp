@@ -169,6 +169,7 @@ std::size_t Emulator::armedFaults() const {
 void Emulator::withState(const std::function<void(RegisterState&)>& fn) {
     std::lock_guard lock(impl_->modelMutex);
     fn(impl_->model->state());
+    impl_->link->setBaud(baudOfIndex(impl_->model->state().lineSpeedIndex));
     impl_->saveLocked();
 }
 

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -161,6 +163,10 @@ TEST(Pty, TheStateIsReadAndChangedUnderTheLock) {
     Emulator emu(options(dir, std::make_shared<ManualClock>(test::startTime())));
     emu.withState([](RegisterState& s) { s.identity.firmware = utf8ToDevice("ЭКР-1"); });
     EXPECT_EQ(deviceToUtf8(emu.state().identity.firmware), "ЭКР-1");
+    emu.withState([](RegisterState& s) { s.lineSpeedIndex = 1; });
+    EXPECT_EQ(emu.lineSpeed(), 19200);
+    emu.withState([](RegisterState& s) { s.lineSpeedIndex = 0; });
+    EXPECT_EQ(emu.lineSpeed(), 9600);
     emu.advanceClock(86400);
     HostPort host(dir / "dosdevices/com1");
     host.send(hex("10 02 02 01 FD 10 03"));
@@ -184,6 +190,40 @@ TEST(Pty, TheRegisterHearsNoiseFromAHostAtAnotherSpeed) {
     HostPort host(dir / "dosdevices/com1", B9600);
     host.send(hex("10 02 02 01 FD 10 03"));
     EXPECT_EQ(host.readAnswer().front(), wire::ACK);
+}
+
+TEST(Pty, SynWhileThePrinterIsBusy) {
+    TempDir dir;
+    auto opt = options(dir, std::make_shared<ManualClock>(test::startTime()));
+    opt.linesPerSecond = 4; // the firmware printout's five lines take 1.25 s
+    Emulator emu(opt);
+    HostPort host(dir / "dosdevices/com1");
+    host.send(hex("10 02 01 20 DF 10 03"));
+    const Bytes answer = host.readAnswer();
+    EXPECT_EQ(hex(answer), "06 16 10 02 01 20 00 00 00 DF 10 03");
+    EXPECT_EQ(emu.counters().synSent, 1u);
+    const auto tape = emu.tape();
+    ASSERT_EQ(tape.size(), 5u);
+    EXPECT_NE(tape[1].find("РМ-15"), std::string::npos);
+}
+
+TEST(Pty, TheTapeGoesToItsFile) {
+    TempDir dir;
+    auto opt = options(dir, std::make_shared<ManualClock>(test::startTime()));
+    opt.tapeFile = dir / "tape.txt";
+    {
+        Emulator emu(opt);
+        HostPort host(dir / "dosdevices/com1");
+        host.send(hex("10 02 01 0E F1 10 03")); // line feed
+        host.readAnswer();
+        host.send(hex("10 02 02 20 DE 10 03")); // firmware printout
+        host.readAnswer();
+    }
+    std::ifstream f(dir / "tape.txt");
+    std::string all((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(all.rfind("\n", 0), 0u); // the empty line of the feed
+    EXPECT_NE(all.find("ВЕРСИЯ ПО"), std::string::npos);
+    EXPECT_NE(all.find("РМ-15"), std::string::npos);
 }
 
 TEST(Pty, StoppingRemovesTheLink) {

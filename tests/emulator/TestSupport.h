@@ -25,6 +25,22 @@ inline CivilTime startTime() {
     return CivilTime{2026, 12, 7, 10, 0, 0};
 }
 
+// Little-endian bytes of a number.
+Bytes le(std::uint64_t v, int n);
+// Command data of a sale or payout line.
+Bytes itemData(std::uint32_t qty, std::uint8_t flags, std::int64_t price, int group,
+               const std::string& name, std::uint64_t article = 0);
+// The same with the name taken from the register's article table.
+Bytes itemFromRegister(std::uint32_t qty, std::uint8_t flags, std::int64_t price, int group,
+                       std::uint64_t article);
+Bytes paymentData(int form, std::uint32_t amount, bool rest = false, bool copy = false);
+Bytes discountData(int type, std::uint32_t value, bool isDiscount, const std::string& text = {});
+Bytes textData(const std::string& text, std::uint8_t lengthFlags = 0);
+// Reads a little-endian number out of reply data.
+std::uint64_t num(const Bytes& b, std::size_t offset, int n);
+// Whether any printed line contains the text.
+bool printed(const std::vector<std::string>& lines, const std::string& text);
+
 // A model on a manual clock, printing instantly.
 struct ModelFixture {
     ManualClock clock{startTime()};

@@ -30,7 +30,7 @@ int16_t Status(Args&) {
                                           "firmware"};
     for (int k = 0; k < 7; ++k) {
         PrintLine(kTexts[k], FromDriverText(texts[k]));
-        std::free(texts[k]);
+        ReleaseDriverBlock(texts[k]);
     }
     for (int k = 0; k < 13; ++k) {
         PrintFlag(kFlags[k], f[k]);

@@ -72,6 +72,10 @@ void PrintNumber(std::string_view label, int64_t value);
 // A text the driver handed out (Windows-1251) as UTF-8.
 std::string FromDriverText(const char* cp1251);
 std::string ToDriverText(std::string_view utf8);
+// Releases a text block FPGetStatus handed out (free, or LocalFree on Windows).
+void ReleaseDriverBlock(char* block);
+// The program's arguments in UTF-8 (on Windows taken from the wide command line).
+std::vector<std::string> Utf8CommandLine(int argc, char** argv);
 std::string FormatDate(double date);
 std::string FormatTime(double time);
 std::string FormatMoney(int64_t kopecks);

@@ -69,6 +69,13 @@ void PrintNumber(std::string_view label, int64_t value) {
 
 int main(int argc, char** argv) {
     using namespace kasctl;
+    std::vector<std::string> words = Utf8CommandLine(argc, argv);
+    std::vector<char*> wordPointers;
+    for (std::string& w : words) {
+        wordPointers.push_back(w.data());
+    }
+    argc = static_cast<int>(wordPointers.size());
+    argv = wordPointers.data();
     long port = 1;
     long baud = 9600;
     int i = 1;

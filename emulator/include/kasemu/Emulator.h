@@ -17,6 +17,10 @@
 //     auto lines = emu.tape();                                // everything printed (UTF-8)
 //
 // With a ManualClock in opt.clock the register's time does not depend on the host's clock.
+// Fault texts for parseFault() are listed in Faults.h ("drop*2", "delay:2500", "status:0x20"...).
+// Setting RegisterState::lineSpeedIndex through withState() switches the line at once.
+// The state file (opt.stateFile) is written after every command that changes the register's
+// memory and on stop(); a second Emulator on the same file starts from that memory.
 // All methods are thread-safe. Commands are executed under the same lock that withState()
 // takes, so a host call that has returned has had its effect on the state.
 #pragma once

@@ -40,6 +40,7 @@ class Link {
     LinkCounters counters() const;
     void resetCounters();
     int baud() const { return baud_.load(); }
+    void setBaud(int baud) { baud_ = baud; }
 
   private:
     void handleByte(std::uint8_t b);

@@ -53,6 +53,9 @@ std::string center(std::string_view text, int width) {
 }
 
 std::string columns(std::string_view left, std::string_view right, int width) {
+    if (right.empty()) {
+        return fit(left, width);
+    }
     const std::string r = fit(right, width);
     const int room = width - len(r) - 1;
     std::string l = fit(left, room < 0 ? 0 : room);
@@ -135,9 +138,12 @@ void printDocumentHead(CommandContext& ctx) {
 
 void printDocumentFoot(CommandContext& ctx, std::string_view numberLine, bool fiscal) {
     const auto& id = ctx.st.identity;
-    ctx.printColumns(numberLine, ctx.st.cashier >= 0
-                                     ? "КАССИР " + std::to_string(ctx.st.cashier + 1)
-                                     : std::string());
+    std::string cashier;
+    if (ctx.st.cashier >= 0) {
+        const auto& name = ctx.st.operators[static_cast<std::size_t>(ctx.st.cashier)].name;
+        cashier = "КАССИР " + (name.empty() ? std::to_string(ctx.st.cashier) : deviceToUtf8(name));
+    }
+    ctx.printColumns(numberLine, cashier);
     ctx.printColumns(date(ctx.now()), time(ctx.now()));
     ctx.printColumns("ЗН " + fit(deviceToUtf8(id.serialAndDate), 10),
                      id.fiscalized ? "ФН " + deviceToUtf8(id.fiscalNumber) : "");

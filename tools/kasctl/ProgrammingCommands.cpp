@@ -1,0 +1,268 @@
+// Programming the register: receipt message lines, taxpayer lines, tax
+// rates, fiscalization, articles, spacing and contrast, the three modes,
+// and the logo.
+#include "Subcommand.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <set>
+
+namespace kasctl {
+
+namespace {
+
+uint16_t Password(Args& args, std::size_t i) {
+    return static_cast<uint16_t>(args.Int(i, 0, 65535));
+}
+
+// The optional flag words from index `first` on; an unknown word fails.
+std::set<std::string> Flags(Args& args, std::size_t first, const std::set<std::string>& known) {
+    std::set<std::string> found;
+    for (std::size_t i = first; i < args.size(); ++i) {
+        if (known.count(args.Word(i)) == 0) {
+            args.Fail("'" + args.Word(i) + "': unexpected word");
+        }
+        found.insert(args.Word(i));
+    }
+    return found;
+}
+
+using MessageLineExport = int16_t (*)(const char*, FPBOOL, FPBOOL);
+
+// N TEXT [wide] [tall]
+int16_t MessageLine(Args& args, const MessageLineExport (&exports)[3]) {
+    const auto n = args.Int(0, 1, 3);
+    const std::string text = args.Text(1);
+    const auto flags = Flags(args, 2, {"wide", "tall"});
+    if (!args.ok()) {
+        return 0;
+    }
+    return exports[n - 1](text.c_str(), flags.count("wide") ? -1 : 0, flags.count("tall") ? -1 : 0);
+}
+
+int16_t Header(Args& args) {
+    static const MessageLineExport kLines[3] = {FPSetInitialFirstLine, FPSetInitialSecondLine,
+                                                FPSetInitialEndLine};
+    return MessageLine(args, kLines);
+}
+
+int16_t Trailer(Args& args) {
+    static const MessageLineExport kLines[3] = {FPSetFinalFirstLine, FPSetFinalSecondLine,
+                                                FPSetFinalEndLine};
+    return MessageLine(args, kLines);
+}
+
+// PASSWORD LINE1 LINE2 LINE3 NUMBER [w1] [h1] [w2] [h2] [w3] [h3] [id]
+int16_t HeadLine(Args& args) {
+    const uint16_t password = Password(args, 0);
+    const std::string l1 = args.Text(1);
+    const std::string l2 = args.Text(2);
+    const std::string l3 = args.Text(3);
+    const std::string number = args.Text(4);
+    const auto f = Flags(args, 5, {"w1", "h1", "w2", "h2", "w3", "h3", "id"});
+    if (!args.ok()) {
+        return 0;
+    }
+    auto on = [&f](const char* name) -> FPBOOL { return f.count(name) ? -1 : 0; };
+    return FPSetHeadLine(password, l1.c_str(), on("w1"), on("h1"), l2.c_str(), on("w2"), on("h2"),
+                         l3.c_str(), on("w3"), on("h3"), number.c_str(), on("id"));
+}
+
+// PASSWORD added|included|levy RATE... ; a rate is a percentage such as
+// 20 or 7.5, with a levy RATE/LEVY.
+int16_t SetTaxRates(Args& args) {
+    const uint16_t password = Password(args, 0);
+    const std::string& mode = args.Word(1);
+    if (mode != "added" && mode != "included" && mode != "levy") {
+        args.Fail("'" + mode + "': expected added, included or levy");
+        return 0;
+    }
+    const bool levy = mode == "levy";
+    FPTaxRate rates[5] = {};
+    const std::size_t count = args.size() - 2;
+    if (count > 5) {
+        args.Fail("at most 5 rates");
+        return 0;
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::string& word = args.Word(k + 2);
+        const auto slash = word.find('/');
+        if (levy != (slash != std::string::npos)) {
+            args.Fail("'" + word + (levy ? "': expected RATE/LEVY" : "': expected RATE"));
+            return 0;
+        }
+        Args parts(
+            {word.substr(0, slash), slash == std::string::npos ? "0" : word.substr(slash + 1)});
+        rates[k].rate = static_cast<int32_t>(parts.Money(0));
+        rates[k].levyRate = static_cast<int32_t>(parts.Money(1));
+        if (!parts.ok()) {
+            args.Fail(parts.error());
+            return 0;
+        }
+    }
+    return args.ok() ? FPSetTaxRate(password, static_cast<uint8_t>(count), mode == "added" ? -1 : 0,
+                                    rates, 4, levy ? -1 : 0)
+                     : 0;
+}
+
+int16_t Fiscalize(Args& args) {
+    const uint16_t password = Password(args, 0);
+    const std::string number = args.Text(1);
+    return args.ok() ? FPFiscalization(password, number.c_str()) : 0;
+}
+
+// 0-5 or the group's letter А-Е.
+uint8_t TaxGroup(Args& args, std::size_t i) {
+    static const char* const kLetters[6] = {"А", "Б", "В", "Г", "Д", "Е"};
+    for (uint8_t g = 0; g < 6; ++g) {
+        if (args.Word(i) == kLetters[g]) {
+            return g;
+        }
+    }
+    return static_cast<uint8_t>(args.Int(i, 0, 5));
+}
+
+// PASSWORD CODE PRICE GROUP NAME [DECIMALS]
+int16_t ProgramArticle(Args& args) {
+    const uint16_t password = Password(args, 0);
+    const int64_t code = args.Int(1, 0, (int64_t{1} << 48) - 1);
+    const int64_t price = args.Money(2);
+    const uint8_t group = TaxGroup(args, 3);
+    const std::string name = args.Text(4);
+    const auto decimals = static_cast<uint8_t>(args.Has(5) ? args.Int(5, 0, 3) : 0);
+    if (price < -std::numeric_limits<int32_t>::max() ||
+        price > std::numeric_limits<int32_t>::max()) {
+        args.Fail("price out of range");
+    }
+    return args.ok() ? FPProgArt(password, decimals, static_cast<int32_t>(price), group,
+                                 name.c_str(), code)
+                     : 0;
+}
+
+int16_t Spacing(Args& args) {
+    const auto value = static_cast<uint8_t>(args.Int(0, 0, 255));
+    return args.ok() ? FPLineSP(value) : 0;
+}
+
+int16_t Contrast(Args& args) {
+    const auto value = static_cast<uint8_t>(args.Int(0, 0, 255));
+    return args.ok() ? FPSetContrast(value) : 0;
+}
+
+int16_t Online(Args&) {
+    return FPCplOnline();
+}
+int16_t DisplaySum(Args&) {
+    return FPCplInd();
+}
+int16_t Cutter(Args&) {
+    return FPCplCutter();
+}
+
+int16_t CutterStatus(Args&) {
+    FPBOOL on = 0;
+    const int16_t rc = FPCutterStatus(&on);
+    if (rc != 0) {
+        PrintFlag("automatic cutting", on);
+    }
+    return rc;
+}
+
+int32_t LittleEndian32(const std::string& bytes, std::size_t at) {
+    uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        v |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + i])) << (8 * i);
+    }
+    return static_cast<int32_t>(v);
+}
+
+// FILE.bmp [PASSWORD] [rx410|rx520] [double] [invert]
+int16_t Logo(Args& args) {
+    std::ifstream in(args.Word(0), std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    constexpr std::size_t kInfoHeaderEnd = 26; // width at 18, height at 22
+    if (!in.good() && !in.eof()) {
+        args.Fail("cannot read " + args.Word(0));
+        return 0;
+    }
+    if (file.size() < kInfoHeaderEnd || file.compare(0, 2, "BM") != 0) {
+        args.Fail(args.Word(0) + ": not a BMP file");
+        return 0;
+    }
+    uint16_t password = 0;
+    // The limits the console uses for the two models; RX-410F by default.
+    uint16_t maxWidth = 448;
+    uint16_t maxHeight = 1050;
+    FPBOOL doubleHeight = 0;
+    FPBOOL invert = 0;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& w = args.Word(i);
+        if (w == "rx410") {
+            maxWidth = 448;
+            maxHeight = 1050;
+        } else if (w == "rx520") {
+            maxWidth = 352;
+            maxHeight = 312;
+        } else if (w == "double") {
+            doubleHeight = -1;
+        } else if (w == "invert") {
+            invert = -1;
+        } else {
+            password = Password(args, i);
+        }
+    }
+    if (!args.ok()) {
+        return 0;
+    }
+    const FPBitmap bitmap = {LittleEndian32(file, 18), LittleEndian32(file, 22),
+                             reinterpret_cast<const uint8_t*>(file.data()),
+                             static_cast<uint32_t>(file.size())};
+    if (bitmap.height < 0) {
+        args.Fail("top-down BMP files are not supported; save the image bottom-up");
+        return 0;
+    }
+    return FPLoadBMP(password, maxWidth, maxHeight, &bitmap, doubleHeight, invert);
+}
+
+int16_t LogoOn(Args& args) {
+    const uint16_t password = args.Has(0) ? Password(args, 0) : 0;
+    return args.ok() ? FPEnableBMP(password) : 0;
+}
+
+int16_t LogoOff(Args& args) {
+    const uint16_t password = args.Has(0) ? Password(args, 0) : 0;
+    return args.ok() ? FPDisableBMP(password) : 0;
+}
+
+} // namespace
+
+KASCTL_SUBCOMMAND({"header", "1-3 TEXT [wide] [tall]", "line of the message on top of receipts", 2,
+                   &Header});
+KASCTL_SUBCOMMAND({"trailer", "1-3 TEXT [wide] [tall]", "line of the message below receipts", 2,
+                   &Trailer});
+KASCTL_SUBCOMMAND({"head-line", "PASSWORD L1 L2 L3 NUMBER [FLAGS]",
+                   "taxpayer lines and number; flags w1 h1 w2 h2 w3 h3 (double width, height), "
+                   "id (identification number)",
+                   5, &HeadLine});
+KASCTL_SUBCOMMAND({"set-tax-rates", "PASSWORD added|included|levy RATE[/LEVY]...",
+                   "program 1-5 tax rates in percent (20 or 7.5; with levy 20/5)", 3,
+                   &SetTaxRates});
+KASCTL_SUBCOMMAND({"fiscalize", "PASSWORD NUMBER", "fiscalize the register (irreversible!)", 2,
+                   &Fiscalize});
+KASCTL_SUBCOMMAND({"program-article", "PASSWORD CODE PRICE GROUP NAME [DECIMALS]",
+                   "program an article (negative price: article of returns)", 5, &ProgramArticle});
+KASCTL_SUBCOMMAND({"spacing", "0-63", "line spacing", 1, &Spacing});
+KASCTL_SUBCOMMAND({"contrast", "50-200", "print contrast in percent (RX-520L)", 1, &Contrast});
+KASCTL_SUBCOMMAND({"online", "", "toggle on-line receipt printing", 0, &Online});
+KASCTL_SUBCOMMAND({"display-sum", "", "toggle the receipt sum on the customer display", 0,
+                   &DisplaySum});
+KASCTL_SUBCOMMAND({"cutter", "", "toggle automatic paper cutting", 0, &Cutter});
+KASCTL_SUBCOMMAND({"cutter-status", "", "automatic cutting mode", 0, &CutterStatus});
+KASCTL_SUBCOMMAND({"logo", "FILE.bmp [PASSWORD] [rx410|rx520] [double] [invert]",
+                   "load a monochrome logo (limits of the RX-410F unless rx520)", 1, &Logo});
+KASCTL_SUBCOMMAND({"logo-on", "[PASSWORD]", "print the logo on receipts", 0, &LogoOn});
+KASCTL_SUBCOMMAND({"logo-off", "[PASSWORD]", "stop printing the logo", 0, &LogoOff});
+
+} // namespace kasctl
