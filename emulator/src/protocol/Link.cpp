@@ -9,6 +9,12 @@
 namespace kasemu {
 
 namespace {
+// How far behind its schedule the line may fall before the schedule restarts from now.
+constexpr auto kScheduleSlack = std::chrono::milliseconds(3);
+} // namespace
+
+
+namespace {
 
 using namespace std::chrono_literals;
 
@@ -370,7 +376,13 @@ void Link::send(std::span<const std::uint8_t> bytes) {
         return;
     }
     // Each byte leaves when the line has carried it.
-    auto t = std::max(txFree_, port_.now());
+    // The register answers as soon as the command has arrived: the answer's bytes follow
+    // the command's on the line without the host thread's wake-up delays in between. Real
+    // work (printing) that took longer starts the schedule from now.
+    auto t = std::max(txFree_, rxFree_);
+    if (port_.now() - t > kScheduleSlack) {
+        t = port_.now();
+    }
     for (const std::uint8_t b : bytes) {
         t += byteTime();
         if (!port_.sleepUntil(t)) {
