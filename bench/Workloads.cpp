@@ -27,12 +27,27 @@ bool GetStatus() {
     return ok;
 }
 
+// A receipt of ten sale lines paid in cash: eleven transactions.
+bool TenLineReceipt() {
+    int64_t cost = 0;
+    int64_t total = 0;
+    for (int i = 0; i < 10; ++i) {
+        if (FPSale(&cost, &total, 1000, 3, 1250 + i, 0, 0, 0, "\xD2\xEE\xE2\xE0\xF0", 1000 + i) == 0) {
+            return false;
+        }
+    }
+    uint32_t change = 0;
+    FPBOOL isChange = 0;
+    return FPPayment(&change, &isChange, 3, 0, -1, -1) != 0;
+}
+
 } // namespace
 
 std::vector<Workload> AllWorkloads() {
     return {
         {"FPGetDate", {9600, 19200, 38400}, 60, {}, &GetDate},
         {"FPGetStatus", {9600, 19200, 38400}, 20, {}, &GetStatus},
+        {"receipt-10-lines", {9600, 38400}, 4, {}, &TenLineReceipt},
     };
 }
 

@@ -60,6 +60,7 @@ struct EmulatorOptions {
 struct LinkCounters {
     std::uint64_t bytesReceived = 0;  // every byte that arrived from the host
     std::uint64_t bytesSent = 0;      // every byte sent to the host (ACK, SYN, frames)
+    std::uint64_t synValuedBytesSent = 0; // bytes of value 0x16 sent, SYNs or frame data alike
     std::uint64_t framesReceived = 0; // complete frames with a good checksum
     std::uint64_t badFrames = 0;      // frames refused with NAK or dropped as malformed
     std::uint64_t rawBlocks = 0;      // raw blocks accepted

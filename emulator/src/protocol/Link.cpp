@@ -371,6 +371,8 @@ void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& ou
 
 void Link::send(std::span<const std::uint8_t> bytes) {
     count(&LinkCounters::bytesSent, bytes.size());
+    count(&LinkCounters::synValuedBytesSent,
+          static_cast<std::uint64_t>(std::count(bytes.begin(), bytes.end(), wire::SYN)));
     if (!config_.pace) {
         port_.write(bytes);
         return;
