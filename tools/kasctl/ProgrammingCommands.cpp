@@ -29,7 +29,7 @@ std::set<std::string> Flags(Args& args, std::size_t first, const std::set<std::s
     return found;
 }
 
-using MessageLineExport = int16_t (*)(const char*, FPBOOL, FPBOOL);
+using MessageLineExport = int16_t(KASDRV_CALL*)(const char*, FPBOOL, FPBOOL);
 
 // N TEXT [wide] [tall]
 int16_t MessageLine(Args& args, const MessageLineExport (&exports)[3]) {

@@ -203,7 +203,7 @@ int16_t ZNumber(Args&) {
     return rc;
 }
 
-using TotalsExport = int16_t (*)(uint16_t*, uint16_t*, int64_t*, int64_t*);
+using TotalsExport = int16_t(KASDRV_CALL*)(uint16_t*, uint16_t*, int64_t*, int64_t*);
 
 int16_t Totals(TotalsExport fn) {
     uint16_t saleCount = 0;

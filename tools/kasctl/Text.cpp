@@ -36,8 +36,7 @@ std::string Convert(std::string_view in, UINT to, UINT from) {
         return std::string(in);
     }
     std::string out(static_cast<std::size_t>(outLength), '\0');
-    ::WideCharToMultiByte(to, 0, wide.data(), wideLength, out.data(), outLength, nullptr,
-                          nullptr);
+    ::WideCharToMultiByte(to, 0, wide.data(), wideLength, out.data(), outLength, nullptr, nullptr);
     return out;
 }
 
@@ -47,7 +46,9 @@ std::string FromDriverText(const char* cp1251) {
     return cp1251 == nullptr ? std::string() : Convert(cp1251, CP_UTF8, kCp1251);
 }
 
-std::string ToDriverText(std::string_view utf8) { return Convert(utf8, kCp1251, CP_UTF8); }
+std::string ToDriverText(std::string_view utf8) {
+    return Convert(utf8, kCp1251, CP_UTF8);
+}
 
 void ReleaseDriverBlock(char* block) {
     if (block != nullptr) {
@@ -112,7 +113,9 @@ std::string FromDriverText(const char* cp1251) {
 
 std::string ToDriverText(std::string_view utf8) { return Convert(utf8, "CP1251", "UTF-8"); }
 
-void ReleaseDriverBlock(char* block) { std::free(block); }
+void ReleaseDriverBlock(char* block) {
+    std::free(block);
+}
 
 std::vector<std::string> Utf8CommandLine(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);

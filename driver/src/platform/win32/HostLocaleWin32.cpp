@@ -18,8 +18,8 @@ std::string LocaleSeparator(LCTYPE item, const char* fallback) {
     }
     char narrow[16] = {};
     BOOL lossy = FALSE;
-    const int m = ::WideCharToMultiByte(kCp1251, 0, wide, 1, narrow, sizeof narrow, nullptr,
-                                        &lossy);
+    const int m =
+        ::WideCharToMultiByte(kCp1251, 0, wide, 1, narrow, sizeof narrow, nullptr, &lossy);
     if (m != 1 || lossy != FALSE) {
         return fallback;
     }
@@ -28,8 +28,12 @@ std::string LocaleSeparator(LCTYPE item, const char* fallback) {
 
 } // namespace
 
-std::string HostDateSeparator() { return LocaleSeparator(LOCALE_SDATE, "."); }
-std::string HostTimeSeparator() { return LocaleSeparator(LOCALE_STIME, ":"); }
+std::string HostDateSeparator() {
+    return LocaleSeparator(LOCALE_SDATE, ".");
+}
+std::string HostTimeSeparator() {
+    return LocaleSeparator(LOCALE_STIME, ":");
+}
 
 int HostCurrentYear() {
     SYSTEMTIME local{};

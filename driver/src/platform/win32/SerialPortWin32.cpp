@@ -13,7 +13,7 @@ namespace kasdrv::platform {
 namespace {
 
 class Win32SerialPort final : public SerialPort {
-public:
+  public:
     Win32SerialPort(HANDLE handle, const COMMTIMEOUTS& timeouts)
         : handle_(handle), configured_(timeouts), applied_(timeouts) {}
     ~Win32SerialPort() override { ::CloseHandle(handle_); }
@@ -42,7 +42,7 @@ public:
         return written;
     }
 
-private:
+  private:
     // How long a one-byte read waits under the configured time-outs; all
     // zeros make ReadFile wait for a byte without limit.
     uint64_t ConfiguredOneByteWait() const {
@@ -144,8 +144,7 @@ std::unique_ptr<SerialPort> OpenSystemSerialPort(const PortRequest& request) {
     COMMTIMEOUTS timeouts{};
     if (!ConfigureLine(handle, request.baud) ||
         !ConfigureTimeouts(
-            handle,
-            ComputePortTimeouts(request.baud, request.readTimeoutS, request.writeTimeoutS),
+            handle, ComputePortTimeouts(request.baud, request.readTimeoutS, request.writeTimeoutS),
             timeouts)) {
         ::CloseHandle(handle);
         return nullptr;
