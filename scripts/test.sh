@@ -20,4 +20,6 @@ cmake --build build-asan -j"$(nproc)"
 echo "== sanitizer tests"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j2 --timeout 300)
+echo "== Windows driver under Wine"
+scripts/test-windows.sh
 echo "== all tests passed"
