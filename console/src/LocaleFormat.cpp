@@ -89,8 +89,12 @@ std::optional<double> LocaleFormat::readNumber(const QString& text) const {
         }
         plain.replace(separator_, QLatin1Char('.'));
     }
+    // Digit grouping is no part of what the user types: "1,500" is no number under a
+    // point locale.
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = QLocale::c().toDouble(plain, &ok);
+    const double value = c.toDouble(plain, &ok);
     if (!ok) {
         return std::nullopt;
     }
@@ -118,6 +122,14 @@ std::optional<std::int64_t> LocaleFormat::parsePrice(const QString& text) const 
 
 std::optional<std::int64_t> LocaleFormat::parseCash(const QString& text) const {
     return parseMoney(text, true);
+}
+
+std::optional<std::int64_t> LocaleFormat::parseHryvnias(const QString& text) const {
+    const std::optional<double> number = readNumber(text.trimmed());
+    if (!number) {
+        return std::nullopt;
+    }
+    return roundHalfEven(*number * 100.0);
 }
 
 std::optional<Quantity> LocaleFormat::parseQuantity(const QString& text) const {

@@ -49,6 +49,9 @@ class LocaleFormat {
     std::optional<std::int64_t> parsePrice(const QString& text) const;
     // Cash rule: hryvnias only when the separator is present; without it, kopecks.
     std::optional<std::int64_t> parseCash(const QString& text) const;
+    // A sum of hryvnias in kopecks, whatever the separator's place: "12,5" -> 1250,
+    // "12" -> 1200.
+    std::optional<std::int64_t> parseHryvnias(const QString& text) const;
     // Quantity rule: at most three digits after the separator.
     std::optional<Quantity> parseQuantity(const QString& text) const;
     // A rate in hundredths of a percent, read like a price: "15,00" -> 1500.

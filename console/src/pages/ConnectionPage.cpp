@@ -2,7 +2,7 @@
 
 #include "AboutScroller.h"
 #include "Dialogs.h"
-#include "DriverText.h"
+#include "RegisterStatus.h"
 #include "Unit1.h"
 #include "Unit3.h"
 
@@ -15,49 +15,12 @@
 #include <QPixmap>
 #include <QPushButton>
 
-#include <cstdlib>
-
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
 namespace kasmon {
 
 namespace {
 
 const QStringList kSpeeds = {QStringLiteral("9600"), QStringLiteral("19200"),
                              QStringLiteral("38400")};
-
-// The text blocks FPGetStatus hands out belong to the caller.
-class StatusTexts {
-  public:
-    StatusTexts() = default;
-    ~StatusTexts() {
-        for (char* text : texts) {
-            releaseBlock(text);
-        }
-    }
-    StatusTexts(const StatusTexts&) = delete;
-    StatusTexts& operator=(const StatusTexts&) = delete;
-
-    char* texts[7] = {};
-
-  private:
-    static void releaseBlock(char* block) {
-        if (block == nullptr) {
-            return;
-        }
-#if defined(_WIN32)
-        LocalFree(block);
-#else
-        std::free(block);
-#endif
-    }
-};
-
-bool succeeded(std::int16_t result) {
-    return (static_cast<std::uint16_t>(result) & 0xFFFFU) != 0;
-}
 
 QLabel* label(const QString& text, QWidget* parent, int x, int y, int w = 96) {
     auto* l = new QLabel(text, parent);
@@ -183,24 +146,17 @@ void ConnectionPage::connectClicked() {
     f.setStatusText(QStringLiteral("Подождите..., идет сеанс связи с ЭККР!"));
     f.repaintStatus();
 
-    QString firmware;
-    {
-        StatusTexts texts;
-        const bool ok = succeeded(FPGetStatus(
-            nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-            nullptr, nullptr, nullptr, nullptr, &texts.texts[0], &texts.texts[1], &texts.texts[2],
-            &texts.texts[3], &texts.texts[4], &texts.texts[5], &texts.texts[6], nullptr, nullptr));
-        if (!ok) {
-            // The report is about the status query, so it is taken before the port closes.
-            const QString error = f.DriverErrorText();
-            if (succeeded(FPClose())) {
-                f.setStatusText(QStringLiteral("Порт закрыт."));
-            }
-            f.ReportDriverError(error);
-            return;
+    const std::optional<RegisterStatus> status = readRegisterStatus();
+    if (!status) {
+        // The report is about the status query, so it is taken before the port closes.
+        const QString error = f.DriverErrorText();
+        if (succeeded(FPClose())) {
+            f.setStatusText(QStringLiteral("Порт закрыт."));
         }
-        firmware = fromDriverText(texts.texts[6]);
+        f.ReportDriverError(error);
+        return;
     }
+    const QString firmware = status->firmware;
 
     if (refusedFirmware().contains(firmware)) {
         if (succeeded(FPClose())) {

@@ -1,11 +1,616 @@
 #include "pages/OperationsPage.h"
 
+#include "Dialogs.h"
+#include "DriverText.h"
+#include "RegisterStatus.h"
+#include "Unit1.h"
+
+#include <kasdrv.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <limits>
+
 namespace kasmon {
 
-OperationsPage::OperationsPage(TForm1& form, QWidget* parent) : Page(form, parent) {}
+namespace {
+
+constexpr std::int64_t kMaxAmount = 0xFFFFFFFFLL; // what a 32-bit amount can carry
+constexpr std::int64_t kMaxPrice = std::numeric_limits<std::int32_t>::max();
+
+const QString kEmptySaleFields =
+    QStringLiteral("Поля \"Код\", \"Наименование\", \"Количество\" и \"Цена\"\r\n"
+                   "           не могут быть пустыми!");
+const QString kEmptyCancelFields = QStringLiteral("Поля \"Наименование\", \"Количество\" и "
+                                                  "\"Цена\"\r\n           не могут быть пустыми!");
+const QString kBadAmount = QStringLiteral("Введите сумму в гривнах!");
+
+QLabel* label(const QString& text, QWidget* parent, int x, int y, int w) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(x, y, w, 17);
+    return l;
+}
+
+QLineEdit* edit(QWidget* parent, int maxLength, const QString& text, int x, int y, int w) {
+    auto* e = new QLineEdit(text, parent);
+    if (maxLength > 0) {
+        e->setMaxLength(maxLength);
+    }
+    e->setGeometry(x, y, w, 21);
+    return e;
+}
+
+QComboBox* list(QWidget* parent, const QStringList& items, int current, int x, int y, int w) {
+    auto* box = new QComboBox(parent);
+    box->addItems(items);
+    box->setCurrentIndex(current);
+    box->setGeometry(x, y, w, 21);
+    return box;
+}
+
+QPushButton* button(const QString& text, QWidget* parent, int x, int y, int w) {
+    auto* b = new QPushButton(text, parent);
+    b->setGeometry(x, y, w, 24);
+    return b;
+}
+
+// A whole number as the user typed it (surrounding blanks allowed).
+template <typename T> std::optional<T> readInteger(const QString& text) {
+    bool ok = false;
+    const qlonglong value = text.trimmed().toLongLong(&ok, 10);
+    if (!ok || value < std::numeric_limits<T>::min() || value > std::numeric_limits<T>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<T>(value);
+}
+
+} // namespace
+
+OperationsPage::OperationsPage(TForm1& form, QWidget* parent) : Page(form, parent) {
+    buildSaleGroup();
+    buildDiscountGroup();
+    buildOptionsGroup();
+    buildOperationsGroup();
+    buildCommentsGroup();
+    buildReceiptInfoGroup();
+    buildServiceGroup();
+
+    connect(sale_, &QPushButton::clicked, this, &OperationsPage::saleClicked);
+    connect(return_, &QPushButton::clicked, this, &OperationsPage::returnClicked);
+    connect(cancelPosition_, &QPushButton::clicked, this, &OperationsPage::cancelPositionClicked);
+    connect(pay_, &QPushButton::clicked, this, &OperationsPage::payClicked);
+    connect(closeReceipt_, &QPushButton::clicked, this, &OperationsPage::closeReceiptClicked);
+    connect(cancelReceipt_, &QPushButton::clicked, this, &OperationsPage::cancelReceiptClicked);
+    connect(zeroReceipt_, &QPushButton::clicked, this, &OperationsPage::zeroReceiptClicked);
+    connect(commentButton_, &QPushButton::clicked, this, &OperationsPage::commentClicked);
+    connect(discountButton_, &QPushButton::clicked, this, &OperationsPage::discountClicked);
+    connect(ean13Button_, &QPushButton::clicked, this, &OperationsPage::ean13Clicked);
+    connect(code128Button_, &QPushButton::clicked, this, &OperationsPage::code128Clicked);
+    connect(cashInButton_, &QPushButton::clicked, this, &OperationsPage::cashInClicked);
+    connect(cashOutButton_, &QPushButton::clicked, this, &OperationsPage::cashOutClicked);
+    // What the user picks or types in the discount type list, not what the program sets.
+    connect(discountType_, &QComboBox::activated, this, &OperationsPage::discountTypeChosen);
+    connect(discountType_->lineEdit(), &QLineEdit::textEdited, this,
+            &OperationsPage::discountTypeChosen);
+}
 
 QString OperationsPage::caption() const {
     return QStringLiteral("Операции");
+}
+
+// ---------------------------------------------------------------------------
+// Controls
+
+void OperationsPage::buildSaleGroup() {
+    const LocaleFormat& locale = LocaleFormat::current();
+    saleGroup_ = new QGroupBox(QStringLiteral(" Регистрация продажи/выплаты: "), this);
+    saleGroup_->setGeometry(2, 0, 236, 140);
+    constexpr int kLabel = 8;
+    constexpr int kField = 100;
+    constexpr int kWidth = 128;
+    label(QStringLiteral("Код:"), saleGroup_, kLabel, 18, 90);
+    code_ = edit(saleGroup_, 15, QStringLiteral("1"), kField, 16, kWidth);
+    label(QStringLiteral("Наименование:"), saleGroup_, kLabel, 42, 90);
+    name_ = edit(saleGroup_, 50, QStringLiteral("Товар №1"), kField, 40, kWidth);
+    label(QStringLiteral("Налог:"), saleGroup_, kLabel, 66, 90);
+    tax_ = list(saleGroup_,
+                {QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"), QStringLiteral("Г"),
+                 QStringLiteral("Д"), QStringLiteral("Е")},
+                0, kField, 64, 56);
+    label(QStringLiteral("Количество:"), saleGroup_, kLabel, 90, 90);
+    quantity_ = edit(saleGroup_, 10, locale.defaultQuantityText(), kField, 88, 90);
+    label(QStringLiteral("Цена (грн.):"), saleGroup_, kLabel, 114, 90);
+    price_ = edit(saleGroup_, 10, locale.zeroSumText(), kField, 112, 90);
+}
+
+void OperationsPage::buildDiscountGroup() {
+    discountGroup_ = new QGroupBox(QStringLiteral(" Скидки / наценки: "), this);
+    discountGroup_->setGeometry(2, 142, 236, 164);
+    label(QStringLiteral("Тип скидки / наценки:"), discountGroup_, 8, 16, 220);
+    discountType_ =
+        list(discountGroup_,
+             {QStringLiteral("% на последний товар"), QStringLiteral("абс. на последний товар"),
+              QStringLiteral("% на пром. сумму"), QStringLiteral("абс на пром. сумму")},
+             0, 8, 33, 220);
+    discountType_->setEditable(true);
+    discountType_->setInsertPolicy(QComboBox::NoInsert);
+    label(QStringLiteral("Процент (%):"), discountGroup_, 8, 62, 90);
+    percent_ = edit(discountGroup_, 0, QString(), 100, 60, 50);
+    discountKind_ =
+        list(discountGroup_, {QStringLiteral("Скидка"), QStringLiteral("Наценка")}, 0, 154, 60, 74);
+    label(QStringLiteral("Сумма (грн.):"), discountGroup_, 8, 86, 90);
+    discountSum_ = edit(discountGroup_, 0, LocaleFormat::current().zeroSumText(), 100, 84, 50);
+    label(QStringLiteral("Пояснительная строка: "), discountGroup_, 8, 110, 220);
+    discountText_ = edit(discountGroup_, 25, QString(), 8, 128, 112);
+    discountButton_ = button(QStringLiteral("Скидка/Наценка"), discountGroup_, 124, 127, 104);
+}
+
+void OperationsPage::buildOptionsGroup() {
+    optionsGroup_ = new QGroupBox(QStringLiteral(" Опции печати: "), this);
+    optionsGroup_->setGeometry(2, 308, 236, 110);
+    const auto box = [this](const QString& text, int row) {
+        auto* b = new QCheckBox(text, optionsGroup_);
+        b->setGeometry(8, 16 + row * 18, 220, 17);
+        return b;
+    };
+    unitQuantity_ = box(QStringLiteral("Брать единичное количество"), 0);
+    nameFromRegister_ = box(QStringLiteral("Наименование брать из ЭККР"), 1);
+    autoClose_ = box(QStringLiteral("Автоматически закрыть чек"), 2);
+    nonFiscalCopy_ = box(QStringLiteral("Печатать не фискальный чек"), 3);
+    printBarcode_ = box(QStringLiteral("Печатать штрих-код товара"), 4);
+}
+
+void OperationsPage::buildOperationsGroup() {
+    operationsGroup_ = new QGroupBox(QStringLiteral(" Операции: "), this);
+    operationsGroup_->setGeometry(242, 0, 263, 176);
+    constexpr int kLeft = 8;
+    constexpr int kRight = 135;
+    constexpr int kWidth = 120;
+    sale_ = button(QStringLiteral("Продажа"), operationsGroup_, kLeft, 16, kWidth);
+    return_ = button(QStringLiteral("Возврат"), operationsGroup_, kRight, 16, kWidth);
+    cancelPosition_ = button(QStringLiteral("Отмена поз."), operationsGroup_, kLeft, 42, kWidth);
+    cancelReceipt_ = button(QStringLiteral("Отмена чека"), operationsGroup_, kRight, 42, kWidth);
+    label(QStringLiteral("Форма оплаты:"), operationsGroup_, kLeft, 72, kWidth);
+    paymentForm_ = list(operationsGroup_,
+                        {QStringLiteral("карточка"), QStringLiteral("кредит"),
+                         QStringLiteral("чек"), QStringLiteral("наличные")},
+                        3, kRight, 70, kWidth);
+    label(QStringLiteral("От клиента (грн.):"), operationsGroup_, kLeft, 96, kWidth);
+    fromClient_ =
+        edit(operationsGroup_, 11, LocaleFormat::current().zeroSumText(), kRight, 94, kWidth);
+    pay_ = button(QStringLiteral("Оплатить"), operationsGroup_, kLeft, 120, kWidth);
+    QFont bold = pay_->font();
+    bold.setBold(true);
+    pay_->setFont(bold);
+    closeReceipt_ = button(QStringLiteral("Закрыть чек"), operationsGroup_, kRight, 120, kWidth);
+    zeroReceipt_ = button(QStringLiteral("Нулевой чек"), operationsGroup_, kLeft, 146, kWidth);
+}
+
+void OperationsPage::buildCommentsGroup() {
+    commentsGroup_ = new QGroupBox(QStringLiteral(" Комментарии и штрих-коды: "), this);
+    commentsGroup_->setGeometry(242, 178, 263, 94);
+    comment_ = edit(commentsGroup_, 27, QString(), 8, 17, 150);
+    commentButton_ = button(QStringLiteral("Комментарий"), commentsGroup_, 162, 16, 93);
+    ean13_ = edit(commentsGroup_, 13, QString(), 8, 42, 150);
+    ean13Button_ = button(QStringLiteral("EAN 13"), commentsGroup_, 162, 41, 93);
+    code128_ = edit(commentsGroup_, 16, QString(), 8, 67, 150);
+    code128Button_ = button(QStringLiteral("CODE 128"), commentsGroup_, 162, 66, 93);
+}
+
+void OperationsPage::buildReceiptInfoGroup() {
+    infoGroup_ = new QGroupBox(QStringLiteral(" Информация по чеку: "), this);
+    infoGroup_->setGeometry(242, 274, 263, 76);
+    QFont font = this->font();
+    font.setPixelSize(13);
+    font.setBold(true);
+    const auto line = [this, &font](const QString& text, int row, QLabel*& captionLabel,
+                                    QLabel*& value) {
+        captionLabel = label(text, infoGroup_, 6, 16 + row * 18, 116);
+        captionLabel->setFont(font);
+        value = label(QString(), infoGroup_, 123, 16 + row * 18, 136);
+        value->setFont(font);
+    };
+    QLabel* costCaption = nullptr;
+    QLabel* sumCaption = nullptr;
+    line(QStringLiteral("Стоимость:"), 0, costCaption, costValue_);
+    line(QStringLiteral("Сумма по чеку:"), 1, sumCaption, sumValue_);
+    line(QString(), 2, thirdCaption_, thirdValue_);
+}
+
+void OperationsPage::buildServiceGroup() {
+    const QString zero = LocaleFormat::current().zeroSumText();
+    serviceGroup_ = new QGroupBox(QStringLiteral(" Служебные операции: "), this);
+    serviceGroup_->setGeometry(242, 352, 263, 62);
+    label(QStringLiteral("Сумма (грн.):"), serviceGroup_, 8, 15, 120);
+    cashIn_ = edit(serviceGroup_, 11, zero, 8, 33, 54);
+    cashInButton_ = button(QStringLiteral("Внесение"), serviceGroup_, 66, 32, 64);
+    label(QStringLiteral("Сумма (грн.):"), serviceGroup_, 135, 15, 120);
+    cashOut_ = edit(serviceGroup_, 11, zero, 135, 33, 54);
+    cashOutButton_ = button(QStringLiteral("Изъятие"), serviceGroup_, 193, 32, 64);
+}
+
+std::vector<ControlRow> OperationsPage::controlRows() {
+    const auto on = Enablement::on;
+    const auto off = Enablement::off;
+    const QString sale = saleGroup_->title();
+    const QString discount = discountGroup_->title();
+    const QString options = optionsGroup_->title();
+    const QString operations = operationsGroup_->title();
+    const QString comments = commentsGroup_->title();
+    const QString service = serviceGroup_->title();
+    const auto percentType = [this] {
+        const int type = discountType();
+        return std::optional<bool>(type == 0 || type == 2);
+    };
+    const auto absoluteType = [this]() -> std::optional<bool> {
+        const int type = discountType();
+        if (type == 1 || type == 3) {
+            return true;
+        }
+        return std::nullopt;
+    };
+    const auto only410f = ModelVisibility::only410f;
+    return {
+        {sale, QStringLiteral("Код:"), code_, on(), off()},
+        {sale, QStringLiteral("Наименование:"), name_, on(), off()},
+        {sale, QStringLiteral("Количество:"), quantity_, on(), off()},
+        {sale, QStringLiteral("Цена (грн.):"), price_, on(), off()},
+        {sale, QStringLiteral("Налог:"), tax_, on(), off()},
+
+        {discount, QStringLiteral("Тип скидки / наценки:"), discountType_, on(), off()},
+        {discount, QStringLiteral("вид: Скидка/Наценка"), discountKind_, on(), off()},
+        {discount, QStringLiteral("Пояснительная строка: "), discountText_, on(), off()},
+        {discount, discountButton_->text(), discountButton_, on(), off()},
+        {discount, QStringLiteral("Процент (%):"), percent_, Enablement::when(percentType), off()},
+        {discount, QStringLiteral("Сумма (грн.):"), discountSum_, Enablement::when(absoluteType),
+         off()},
+
+        {options, unitQuantity_->text(), unitQuantity_, on(), off()},
+        {options, nameFromRegister_->text(), nameFromRegister_, on(), off()},
+        {options, autoClose_->text(), autoClose_, on(), off()},
+        {options, nonFiscalCopy_->text(), nonFiscalCopy_, on(), off()},
+        ControlRow(options, printBarcode_->text(), printBarcode_, on(), off())
+            .shownFor(only410f(true)),
+
+        {operations, pay_->text(), pay_, on(), off()},
+        {operations, zeroReceipt_->text(), zeroReceipt_, on(), off()},
+        {operations, sale_->text(), sale_, on(), off()},
+        {operations, return_->text(), return_, on(), off()},
+        {operations, closeReceipt_->text(), closeReceipt_, on(), off()},
+        {operations, cancelPosition_->text(), cancelPosition_, on(), off()},
+        {operations, cancelReceipt_->text(), cancelReceipt_, on(), off()},
+        {operations, QStringLiteral("От клиента (грн.):"), fromClient_, on(), off()},
+        {operations, QStringLiteral("Форма оплаты:"), paymentForm_, on(), off()},
+
+        {comments, QStringLiteral("текст комментария"), comment_, on(), off()},
+        {comments, commentButton_->text(), commentButton_, on(), off()},
+        ControlRow(comments, QStringLiteral("цифры EAN-13"), ean13_, on(), off())
+            .shownFor(only410f(false)),
+        ControlRow(comments, ean13Button_->text(), ean13Button_, on(), off())
+            .shownFor(only410f(false)),
+        ControlRow(comments, QStringLiteral("текст CODE 128"), code128_, on(), off())
+            .shownFor(only410f(false)),
+        ControlRow(comments, code128Button_->text(), code128Button_, on(), off())
+            .shownFor(only410f(false)),
+
+        {service, QStringLiteral("Сумма (грн.): внесения"), cashIn_, on(), on()},
+        {service, cashInButton_->text(), cashInButton_, on(), on()},
+        {service, QStringLiteral("Сумма (грн.): изъятия"), cashOut_, on(), on()},
+        {service, cashOutButton_->text(), cashOutButton_, on(), on()},
+    };
+}
+
+int OperationsPage::discountType() const {
+    // A text typed by hand that no item carries selects nothing.
+    if (discountType_->currentText() != discountType_->itemText(discountType_->currentIndex())) {
+        return -1;
+    }
+    return discountType_->currentIndex();
+}
+
+void OperationsPage::discountTypeChosen() {
+    const int type = discountType();
+    if (type == 0 || type == 2) {
+        percent_->setEnabled(true);
+        discountSum_->setEnabled(false);
+    } else if (type == 1 || type == 3) {
+        percent_->setEnabled(false);
+        discountSum_->setEnabled(true);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The receipt-information box
+
+void OperationsPage::showMoney(QLabel* value, std::int64_t kopecks) {
+    value->setText(LocaleFormat::current().formatMoney(kopecks));
+}
+
+void OperationsPage::clearReceiptInfo() {
+    costValue_->clear();
+    sumValue_->clear();
+    thirdCaption_->clear();
+    thirdValue_->clear();
+}
+
+void OperationsPage::checkPaper() {
+    if (state().PaperSensors != 0) {
+        form().CheckPaperState();
+    }
+}
+
+void OperationsPage::inputError(const QString& message) {
+    Dialogs::error(&form(), message);
+}
+
+bool OperationsPage::printNonFiscalCopy() const {
+    return nonFiscalCopy_->isChecked();
+}
+
+// ---------------------------------------------------------------------------
+// Sale, return and cancelled position
+
+std::optional<OperationsPage::ArticleLine>
+OperationsPage::readArticleLine(const QString& emptyFieldsMessage) {
+    if (code_->text().isEmpty() || name_->text().isEmpty() || quantity_->text().isEmpty() ||
+        price_->text().isEmpty()) {
+        inputError(emptyFieldsMessage);
+        return std::nullopt;
+    }
+    const LocaleFormat& locale = LocaleFormat::current();
+    ArticleLine line;
+    const std::optional<std::int64_t> code = readInteger<std::int64_t>(code_->text());
+    if (!code) {
+        inputError(QStringLiteral("Код товара задан неверно!"));
+        return std::nullopt;
+    }
+    line.code = *code;
+    const std::optional<Quantity> quantity = locale.parseQuantity(quantity_->text());
+    if (!quantity) {
+        inputError(QStringLiteral("Неправильный формат количества!"));
+        return std::nullopt;
+    }
+    line.quantity = *quantity;
+    // A price travels as a signed 32-bit number, and a cancelled position negates it.
+    const std::optional<std::int64_t> price = locale.parsePrice(price_->text());
+    if (!price || *price > kMaxPrice || *price < -kMaxPrice) {
+        inputError(QStringLiteral("Введите цену в гривнах!"));
+        return std::nullopt;
+    }
+    line.price = static_cast<std::int32_t>(*price);
+    return line;
+}
+
+void OperationsPage::registerLine(LineKind kind, const ArticleLine& line, std::int32_t price) {
+    auto flags = static_cast<std::uint8_t>(line.quantity.decimals);
+    if (unitQuantity_->isChecked()) {
+        flags |= 0x80U;
+    }
+    const QByteArray name = toDriverText(name_->text());
+    const auto group = static_cast<std::uint8_t>(tax_->currentIndex());
+    const FPBOOL fromRegister = nameFromRegister_->isChecked() ? -1 : 0;
+    const FPBOOL barcode = printBarcode_->isChecked() ? -1 : 0;
+    std::int64_t cost = 0;
+    std::int64_t total = 0;
+    const auto call = kind == LineKind::Sale ? FPSale : FPPayMoney;
+    if (!succeeded(call(&cost, &total, line.quantity.value, flags, price, group, fromRegister,
+                        barcode, name.constData(), line.code))) {
+        form().ReportDriverError();
+        return;
+    }
+    thirdCaption_->clear();
+    thirdValue_->clear();
+    showMoney(costValue_, cost);
+    showMoney(sumValue_, total);
+    if (autoClose_->isChecked()) {
+        closeReceipt();
+    }
+}
+
+void OperationsPage::saleClicked() {
+    if (const auto line = readArticleLine(kEmptySaleFields)) {
+        registerLine(LineKind::Sale, *line, line->price);
+    }
+}
+
+void OperationsPage::returnClicked() {
+    if (const auto line = readArticleLine(kEmptySaleFields)) {
+        registerLine(LineKind::Payout, *line, line->price);
+    }
+}
+
+void OperationsPage::cancelPositionClicked() {
+    // The position is registered again with the price negated, in the kind of
+    // receipt that is open.
+    const std::optional<RegisterStatus> status = readRegisterStatus();
+    if (!status) {
+        form().ReportDriverError();
+        return;
+    }
+    if (const auto line = readArticleLine(kEmptyCancelFields)) {
+        registerLine(status->payoutReceipt ? LineKind::Payout : LineKind::Sale, *line,
+                     -line->price);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Payment and the end of the receipt
+
+void OperationsPage::pay(std::uint32_t amount, bool top) {
+    std::uint32_t answer = 0;
+    FPBOOL isChange = 0;
+    const auto paymentForm = static_cast<std::uint8_t>(paymentForm_->currentIndex());
+    const FPBOOL noFiscalCopy = printNonFiscalCopy() ? 0 : -1;
+    if (!succeeded(
+            FPPayment(&answer, &isChange, paymentForm, amount, top ? -1 : 0, noFiscalCopy))) {
+        form().ReportDriverError();
+        return;
+    }
+    thirdCaption_->setText(isChange != 0 ? QStringLiteral("Сдача:") : QStringLiteral("Остаток:"));
+    showMoney(thirdValue_, answer);
+    checkPaper();
+}
+
+void OperationsPage::payClicked() {
+    if (fromClient_->text().isEmpty()) {
+        inputError(QStringLiteral("Введите сумму принятую от клиента!"));
+        return;
+    }
+    const std::optional<std::int64_t> amount =
+        LocaleFormat::current().parsePrice(fromClient_->text());
+    if (!amount || *amount < 0 || *amount > kMaxAmount) {
+        inputError(kBadAmount);
+        return;
+    }
+    pay(static_cast<std::uint32_t>(*amount), false);
+}
+
+void OperationsPage::closeReceipt() {
+    pay(0, true);
+}
+
+void OperationsPage::closeReceiptClicked() {
+    closeReceipt();
+}
+
+void OperationsPage::cancelReceiptClicked() {
+    if (!succeeded(FPResetOrder())) {
+        form().ReportDriverError();
+        return;
+    }
+    clearReceiptInfo();
+    Dialogs::information(&form(), QStringLiteral("Информация"),
+                         QStringLiteral("Фактура чека анулирована!"));
+    checkPaper();
+}
+
+void OperationsPage::zeroReceiptClicked() {
+    if (!succeeded(FPNullCheck())) {
+        form().ReportDriverError();
+        return;
+    }
+    clearReceiptInfo();
+    checkPaper();
+}
+
+// ---------------------------------------------------------------------------
+// Comment lines, discounts and bar codes
+
+void OperationsPage::commentClicked() {
+    const std::optional<RegisterStatus> status = readRegisterStatus();
+    if (!status) {
+        form().ReportDriverError();
+        return;
+    }
+    if (!status->receiptOpen) {
+        clearReceiptInfo();
+    }
+    // An empty comment is sent as it is.
+    if (!succeeded(FPComment(toDriverText(comment_->text()).constData(), 0))) {
+        form().ReportDriverError();
+        return;
+    }
+    if (autoClose_->isChecked()) {
+        closeReceipt();
+    }
+}
+
+void OperationsPage::discountClicked() {
+    const int type = discountType();
+    std::int32_t percent = 0;
+    std::int32_t amount = 0;
+    if (type == 0 || type == 2) {
+        const auto value = readInteger<std::int32_t>(percent_->text());
+        if (!value) {
+            inputError(QStringLiteral("Значение процентной скидки должно от 0%..100%!"));
+            return;
+        }
+        percent = *value;
+    } else {
+        // A type typed by hand lands here too; the driver refuses it.
+        const std::optional<std::int64_t> value =
+            LocaleFormat::current().parseHryvnias(discountSum_->text());
+        if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
+            *value > std::numeric_limits<std::int32_t>::max()) {
+            inputError(QStringLiteral("Введите значение асолютной скидки в гривнах!"));
+            return;
+        }
+        amount = static_cast<std::int32_t>(*value);
+    }
+    const bool isDiscount = discountKind_->currentIndex() == 0;
+    std::int64_t result = 0;
+    std::int64_t total = 0;
+    if (!succeeded(FPDiscount(&result, &total, static_cast<std::uint8_t>(type), percent, amount,
+                              isDiscount ? -1 : 0,
+                              toDriverText(discountText_->text()).constData()))) {
+        form().ReportDriverError();
+        return;
+    }
+    showMoney(sumValue_, total);
+    thirdCaption_->setText(isDiscount ? QStringLiteral("Скидка:") : QStringLiteral("Наценка:"));
+    showMoney(thirdValue_, result);
+}
+
+void OperationsPage::ean13Clicked() {
+    if (ean13_->text().isEmpty()) {
+        return;
+    }
+    if (!succeeded(FPPrintEAN13(toDriverText(ean13_->text()).constData()))) {
+        form().ReportDriverError();
+        return;
+    }
+    checkPaper();
+}
+
+void OperationsPage::code128Clicked() {
+    if (!succeeded(FPSetBarCode(toDriverText(code128_->text()).constData()))) {
+        form().ReportDriverError();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Service cash-in and cash-out
+
+void OperationsPage::moveCash(bool deposit) {
+    const QLineEdit* field = deposit ? cashIn_ : cashOut_;
+    if (field->text().isEmpty()) {
+        inputError(deposit ? QStringLiteral("Введите сумму для служебного внесения!")
+                           : QStringLiteral("Введите сумму для служебного изъятия!"));
+        return;
+    }
+    // A negative amount is refused here: as a 32-bit amount it would book an
+    // enormous deposit or withdrawal.
+    const std::optional<std::int64_t> amount = LocaleFormat::current().parseCash(field->text());
+    if (!amount || *amount < 0) {
+        inputError(kBadAmount);
+        return;
+    }
+    if (*amount > kMaxAmount) {
+        inputError(deposit ? QStringLiteral("Максимальная сумма служебного внесения составляет "
+                                            "42949672.95 грн!")
+                           : QStringLiteral("Максимальная сумма служебного изъятия составляет "
+                                            "42949672.95 грн!"));
+        return;
+    }
+    const auto kopecks = static_cast<std::uint32_t>(*amount);
+    if (!succeeded(deposit ? FPInToCash(kopecks) : FPOutOfCash(kopecks))) {
+        form().ReportDriverError();
+        return;
+    }
+    checkPaper();
+}
+
+void OperationsPage::cashInClicked() {
+    moveCash(true);
+}
+
+void OperationsPage::cashOutClicked() {
+    moveCash(false);
 }
 
 } // namespace kasmon
