@@ -4,9 +4,19 @@
 
 #include <cstdlib>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace kasbench {
 
-namespace {
+void ReleaseDriverBlock(char* block) {
+#if defined(_WIN32)
+    ::LocalFree(block);
+#else
+    std::free(block);
+#endif
+}
 
 bool GetDate() {
     double d = 0;
@@ -22,7 +32,9 @@ bool GetStatus() {
                                 &f[9], &f[10], &f[11], &f[12], &t[0], &t[1], &t[2], &t[3], &t[4],
                                 &t[5], &t[6], &date, &time) != 0;
     for (char* p : t) {
-        std::free(p);
+        if (p != nullptr) {
+            ReleaseDriverBlock(p);
+        }
     }
     return ok;
 }
@@ -40,8 +52,6 @@ bool TenLineReceipt() {
     FPBOOL isChange = 0;
     return FPPayment(&change, &isChange, 3, 0, -1, -1) != 0;
 }
-
-} // namespace
 
 std::vector<Workload> AllWorkloads() {
     return {

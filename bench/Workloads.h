@@ -18,4 +18,12 @@ struct Workload {
 
 std::vector<Workload> AllWorkloads();
 
+// Units of work through the driver's public interface, shared with the
+// Windows bench so that both sides of a comparison run the same calls.
+bool GetDate();
+bool GetStatus();
+bool TenLineReceipt();
+// Releases a text block the driver handed out (free() on POSIX, LocalFree() on Windows).
+void ReleaseDriverBlock(char* block);
+
 } // namespace kasbench

@@ -6,6 +6,7 @@
 //
 // prints, for each workload, the runs, the mean, the smallest and the largest
 // time per unit of work in milliseconds.
+#include "Workloads.h"
 #include "kasdrv.h"
 
 #include <algorithm>
@@ -16,40 +17,7 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
 namespace {
-
-void ReleaseBlock(char* block) {
-#if defined(_WIN32)
-    ::LocalFree(block);
-#else
-    std::free(block);
-#endif
-}
-
-bool GetDate() {
-    double d = 0;
-    return FPGetDate(&d) != 0;
-}
-
-bool GetStatus() {
-    FPBOOL f[13];
-    char* t[7] = {};
-    double date = 0;
-    double time = 0;
-    const bool ok = FPGetStatus(&f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7], &f[8],
-                                &f[9], &f[10], &f[11], &f[12], &t[0], &t[1], &t[2], &t[3], &t[4],
-                                &t[5], &t[6], &date, &time) != 0;
-    for (char* p : t) {
-        if (p != nullptr) {
-            ReleaseBlock(p);
-        }
-    }
-    return ok;
-}
 
 // One receipt: two sale lines and the cash payment that closes it.
 bool Receipt() {
@@ -90,8 +58,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::vector<Workload> workloads = {
-        {"FPGetDate", 3, &GetDate},
-        {"FPGetStatus", 1, &GetStatus},
+        {"FPGetDate", 3, &kasbench::GetDate},
+        {"FPGetStatus", 1, &kasbench::GetStatus},
         {"receipt (2 sales, payment)", 1, &Receipt},
     };
     std::printf("%-28s %7s %6s %10s %10s %10s\n", "workload", "baud", "runs", "mean ms", "min ms",
