@@ -2,7 +2,9 @@
 
 #include "kasdrv.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -53,11 +55,39 @@ bool TenLineReceipt() {
     return FPPayment(&change, &isChange, 3, 0, -1, -1) != 0;
 }
 
+namespace {
+int64_t nextArticle = 1;
+} // namespace
+
+void FirstArticle() {
+    nextArticle = 1;
+}
+
+// One article programmed (3 decimals, group А, price and name from its number) and read back.
+bool ProgramAndReadArticle() {
+    const int64_t code = nextArticle++;
+    const std::string name = "Article " + std::to_string(code);
+    const auto price = static_cast<int32_t>(code);
+    if (FPProgArt(0, 3, price, 0, name.c_str(), code) == 0) {
+        return false;
+    }
+    uint8_t length = 0;
+    const char* readName = nullptr;
+    int32_t readPrice = 0;
+    if (FPGetArticleInfo(&length, &readName, &readPrice, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, &code) == 0) {
+        return false;
+    }
+    return readName != nullptr && name == readName && readPrice == price;
+}
+
 std::vector<Workload> AllWorkloads() {
     return {
         {"FPGetDate", {9600, 19200, 38400}, 60, {}, &GetDate},
         {"FPGetStatus", {9600, 19200, 38400}, 20, {}, &GetStatus},
         {"receipt-10-lines", {9600, 38400}, 4, {}, &TenLineReceipt},
+        // 200 articles at 38400 bit/s: the bulk article run with a check of each.
+        {"article-prog-read", {38400}, 50, &FirstArticle, &ProgramAndReadArticle},
     };
 }
 

@@ -23,6 +23,9 @@ std::vector<Workload> AllWorkloads();
 bool GetDate();
 bool GetStatus();
 bool TenLineReceipt();
+// Programs the next article and reads it back; FirstArticle starts again at number 1.
+void FirstArticle();
+bool ProgramAndReadArticle();
 // Releases a text block the driver handed out (free() on POSIX, LocalFree() on Windows).
 void ReleaseDriverBlock(char* block);
 

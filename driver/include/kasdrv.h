@@ -389,8 +389,9 @@ KASDRV_API int16_t KASDRV_CALL FPSetHeadLine(uint16_t password, const char* line
  * Errors: "Cлишком много налоговых ставок!", "Cлишком мало налоговых
  * ставок!" (both begin with a Latin C), "Массив налоговых ставок меньше
  * необходимого (элементов: N)!" (NULL or too short), "Значение налоговой
- * ставки не должно превышать 99,99%!" (a rate outside 0-9999), "Cумма
- * налоговой ставки и ставки сбора не должны превышать 99,99%!" (with levy).
+ * ставки не должно превышать 99,99%!" (a rate outside 0-9999), "Значение
+ * ставки сбора не может быть отрицательным!" and "Cумма налоговой ставки и
+ * ставки сбора не должны превышать 99,99%!" (both with levy).
  */
 KASDRV_API int16_t KASDRV_CALL FPSetTaxRate(uint16_t password, uint8_t count, FPBOOL addedTax,
                                             const FPTaxRate* rates, int32_t high, FPBOOL levy);
@@ -411,11 +412,12 @@ KASDRV_API int16_t KASDRV_CALL FPFiscalization(uint16_t password, const char* fi
  * Programs an article (command 0x22): quantity decimal places (sent as
  * given), price in kopecks (negative for an article of returns; 4-byte sign
  * and magnitude on the wire), tax group 0-5, name of at most 50 characters,
- * and the article number, of which the low 48 bits reach the register.
+ * and the article number, 0 to 2^48 - 1 (six bytes on the wire).
  *
  * Errors, checked in this order: "Неверный пароль отчетов!" (password
- * 65535), "Несуществующая налоговая группа", "Название товара превышает 50
- * символов!".
+ * 65535), "Недопустимая цена!" (INT32_MIN, whose magnitude does not fit),
+ * "Несуществующая налоговая группа", "Название товара превышает 50
+ * символов!", "Недопустимый код артикула!" (below 0 or 2^48 and more).
  */
 KASDRV_API int16_t KASDRV_CALL FPProgArt(uint16_t password, uint8_t decimals, int32_t price,
                                          uint8_t taxGroup, const char* name, int64_t articleCode);
@@ -595,9 +597,9 @@ KASDRV_API int16_t KASDRV_CALL FPDayClrReport(uint16_t password);
 
 /**
  * Prints the article report (command 0x0A) over the articles between the two
- * numbers in either order, or over all articles when both are 0. Only the
- * low 48 bits of each number reach the register. "Неверный пароль отчетов!"
- * for 65535.
+ * numbers in either order, or over all articles when both are 0.
+ * "Неверный пароль отчетов!" for 65535, "Недопустимый код артикула!" for a
+ * number below 0 or of 2^48 and more.
  */
 KASDRV_API int16_t KASDRV_CALL FPXArtReport(uint16_t password, int64_t firstArticle,
                                             int64_t lastArticle);
@@ -643,12 +645,13 @@ KASDRV_API int16_t KASDRV_CALL FPPeriodicNumberReport(uint16_t password, uint16_
  */
 
 /**
- * Reads one article (command 0x29) by its number (low 48 bits): name length
+ * Reads one article (command 0x29) by its number (0 to 2^48 - 1): name length
  * and name (Windows-1251, owned by the driver, valid until the next call),
  * price (negative for an article of returns), tax group 0-5 (left unchanged
  * for a byte the register should not send), and the quantity, its decimal
  * places and the sum of the day's sales and returns. "Не задан номер
- * товара!" for a NULL articleCode, nothing sent.
+ * товара!" for a NULL articleCode, "Недопустимый код артикула!" for a number
+ * out of range; nothing sent.
  */
 KASDRV_API int16_t KASDRV_CALL FPGetArticleInfo(uint8_t* nameLength, const char** name,
                                                 int32_t* price, uint8_t* taxGroup,

@@ -1,5 +1,6 @@
 #include "kasemu/Emulator.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include "kasemu/Model.h"
 #include "kasemu/Pty.h"
 #include "kasemu/StateFile.h"
+#include "model/LogoImage.h"
 
 namespace kasemu {
 
@@ -29,16 +31,64 @@ struct Emulator::Impl {
     std::vector<std::string> tape;
     std::ofstream tapeFile;
 
-    // Under modelMutex.
-    void saveLocked() {
+    // Under modelMutex: the last save flushed to the disk, and whether the file has changed
+    // since.
+    std::chrono::steady_clock::time_point lastSave{};
+    bool unsaved = false;
+
+    // Under modelMutex. Not durable: the file is replaced all the same, so a killed emulator
+    // leaves exactly this state, but it is not flushed to the disk.
+    void saveLocked(bool durable = true) {
         if (options.stateFile.empty()) {
             return;
         }
+        unsaved = !durable;
+        if (durable) {
+            lastSave = std::chrono::steady_clock::now();
+        }
         std::string error;
-        if (!saveState(options.stateFile, model->state(), &error)) {
+        if (!saveState(options.stateFile, model->state(), &error, durable)) {
             std::cerr << "kasemu: cannot save the state: " << error << std::endl;
         }
     }
+
+    // Under modelMutex: after a command changed the memory, before its answer goes out. Every
+    // change is in the file at once; a burst of commands (bulk article programming) is flushed
+    // to the disk together.
+    void changedLocked() {
+        saveLocked(std::chrono::steady_clock::now() - lastSave >= kSaveInterval);
+    }
+
+    // Between rounds of the link.
+    void saveIfDue() {
+        std::lock_guard lock(modelMutex);
+        if (unsaved && std::chrono::steady_clock::now() - lastSave >= kSaveInterval) {
+            saveLocked();
+        }
+    }
+
+    void writeLogo(const Logo& logo) const {
+        if (options.logoFile.empty() || !logo.loaded()) {
+            return;
+        }
+        const std::string tmp = options.logoFile + ".tmp";
+        {
+            std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
+            f << logoPbm(logo);
+            if (!f.flush()) {
+                std::cerr << "kasemu: cannot write the logo to " << options.logoFile << std::endl;
+                return;
+            }
+        }
+        std::error_code ec;
+        std::filesystem::rename(tmp, options.logoFile, ec);
+        if (ec) {
+            std::cerr << "kasemu: cannot write the logo to " << options.logoFile << ": "
+                      << ec.message() << std::endl;
+        }
+    }
+
+    static constexpr auto kSaveInterval = std::chrono::milliseconds(500);
 
     void printed(const std::vector<std::string>& lines) {
         if (lines.empty()) {
@@ -104,12 +154,16 @@ Emulator::Emulator(EmulatorOptions options) : impl_(std::make_unique<Impl>()) {
     lc.pace = d.options.pace;
     lc.strictSpeed = d.options.strictSpeed;
     lc.trace = d.options.trace;
+    lc.synFreeAnswers = d.options.synFreeAnswers;
     lc.traceSink = d.options.traceSink;
     Impl* impl = impl_.get();
     lc.onOutcome = [impl](const Outcome& out) {
         impl->printed(out.printed);
+        if (out.logoLoaded) {
+            impl->writeLogo(impl->model->state().logo);
+        }
         if (out.changed) {
-            impl->saveLocked();
+            impl->changedLocked();
         }
     };
     d.link = std::make_unique<Link>(*d.pty, *d.model, d.modelMutex, d.faults, lc);
@@ -120,9 +174,14 @@ Emulator::Emulator(EmulatorOptions options) : impl_(std::make_unique<Impl>()) {
     {
         std::lock_guard lock(d.modelMutex);
         d.saveLocked();
+        d.writeLogo(d.model->state().logo);
     }
     d.running = true;
-    d.thread = std::thread([impl] { impl->link->run(); });
+    d.thread = std::thread([impl] {
+        while (impl->link->poll(std::chrono::milliseconds(100))) {
+            impl->saveIfDue();
+        }
+    });
 }
 
 Emulator::~Emulator() {

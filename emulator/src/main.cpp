@@ -24,10 +24,13 @@ void usage(std::ostream& os) {
           "  --pace             bytes take their wire time at the line speed (10 bits a byte)\n"
           "  --strict-speed     bytes sent at another line speed than the register's are noise\n"
           "  --trace            every frame in hex with direction and time on stderr\n"
+          "  --syn-free         choose answer header bytes so that no answer holds a SYN\n"
+          "                     (the host waits 200 ms at each); default: always echoed\n"
           "  --print-speed LPS  printer speed in lines a second (default 20, 0 instant)\n"
           "  --tape FILE        append the printed paper tape (UTF-8) to FILE\n"
           "  --tape-stdout      also print the paper tape on stdout\n"
           "  --state FILE       keep the register's non-volatile memory in FILE\n"
+          "  --logo-out FILE    write the loaded logo to FILE as a PBM image\n"
           "  --paper BITS       paper sensor bits (0x04 control tape low, 0x08 receipt tape\n"
           "                     low, 0x20 control tape out, 0x40 receipt tape out)\n"
           "  --fault SPEC       arm a link fault; SPEC is NAME[:ARG[:ARG]][*COUNT]:\n"
@@ -75,11 +78,13 @@ int main(int argc, char** argv) {
             opt.strictSpeed = true;
         } else if (a == "--trace") {
             opt.trace = true;
+        } else if (a == "--syn-free") {
+            opt.synFreeAnswers = true;
         } else if (a == "--tape-stdout") {
             opt.tapeToStdout = true;
         } else if (a == "--port" || a == "--link" || a == "--model" || a == "--firmware" ||
                    a == "--baud" || a == "--print-speed" || a == "--tape" || a == "--state" ||
-                   a == "--paper" || a == "--fault") {
+                   a == "--logo-out" || a == "--paper" || a == "--fault") {
             const auto v = value(a);
             if (!v) {
                 return 2;
@@ -128,6 +133,8 @@ int main(int argc, char** argv) {
                 opt.tapeFile = *v;
             } else if (a == "--state") {
                 opt.stateFile = *v;
+            } else if (a == "--logo-out") {
+                opt.logoFile = *v;
             } else if (a == "--paper") {
                 const auto b = number(*v);
                 if (!b || *b < 0 || *b > 255) {

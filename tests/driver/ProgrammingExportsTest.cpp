@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,17 @@ TEST(TaxRates, RefusedBeforeSending) {
     EXPECT_EQ(LastCommand(line), (Bytes{0x19, 0x01, 0x00, 0x01, 0x28, 0x23, 0x00}));
 }
 
+TEST(TaxRates, NegativeLevyRefusedWithTheLevyFlag) {
+    ScriptedLine line;
+    line.AnswerAll(Payload(0, 0, 0));
+    const FPTaxRate levies[] = {{0, 2000, 500}, {0, 700, -1}};
+    ExpectRefusedUnsent(line, "Значение ставки сбора не может быть отрицательным!",
+                        [&] { return FPSetTaxRate(1, 2, 0, levies, 1, 1); });
+    // Without the levy flag the levies are not sent, so not looked at.
+    ASSERT_EQ(FPSetTaxRate(1, 2, 0, levies, 1, 0), -1);
+    EXPECT_EQ(LastCommand(line), (Bytes{0x19, 0x01, 0x00, 0x02, 0xD0, 0x07, 0xBC, 0x02, 0x00}));
+}
+
 TEST(Fiscalization, NumberIsPaddedToTen) {
     ScriptedLine line;
     line.AnswerAll(Payload(0, 0, 0));
@@ -232,6 +244,21 @@ TEST(Articles, ChecksRunPasswordThenGroupThenName) {
                         [&] { return FPProgArt(1, 0, 1, 6, long51.c_str(), 1); });
     ExpectRefusedUnsent(line, "Название товара превышает 50 символов!",
                         [&] { return FPProgArt(1, 0, 1, 5, long51.c_str(), 1); });
+}
+
+TEST(Articles, CodeAndPriceOutsideTheirEncodingAreRefused) {
+    ScriptedLine line;
+    line.AnswerAll(Payload(0, 0, 0));
+    for (const int64_t code : {int64_t{-1}, int64_t{1} << 48, INT64_MIN, INT64_MAX}) {
+        SCOPED_TRACE(code);
+        ExpectRefusedUnsent(line, "Недопустимый код артикула!",
+                            [&] { return FPProgArt(0, 0, 1, 0, "x", code); });
+    }
+    ExpectRefusedUnsent(line, "Недопустимая цена!",
+                        [] { return FPProgArt(0, 0, INT32_MIN, 0, "x", 1); });
+    ASSERT_EQ(FPProgArt(0, 0, INT32_MIN + 1, 0, "", (int64_t{1} << 48) - 1), -1);
+    EXPECT_EQ(LastCommand(line), (Bytes{0x22, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0x00,
+                                        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
 TEST(SpacingAndContrast, BoundsAndTheSharedCode) {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -443,6 +444,19 @@ TEST(ArticleInfo, ReplyMustBeNamePlus24) {
         return FPGetArticleInfo(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                 nullptr, nullptr, nullptr, nullptr);
     });
+}
+
+TEST(ArticleInfo, CodesOutsideSixBytesAreRefused) {
+    ScriptedLine line;
+    line.AnswerAll(Payload(0, 0, 0, ArticleReply(1, "x", 1, 0x80)));
+    Article a;
+    for (const int64_t code : {int64_t{-1}, int64_t{1} << 48, INT64_MIN, INT64_MAX}) {
+        SCOPED_TRACE(code);
+        ExpectRefusedUnsent(line, "Недопустимый код артикула!", [&] { return a.Read(code); });
+    }
+    ASSERT_EQ(a.Read((int64_t{1} << 48) - 1), -1);
+    EXPECT_EQ(LastCommand(line), (Bytes{0x29, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    ASSERT_EQ(a.Read(0), -1);
 }
 
 TEST(Counters, ReceiptNumbersAreBcdAtTheirAddresses) {

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <string>
+#include <utility>
 
 using namespace kastest;
 
@@ -64,10 +67,23 @@ TEST(Reports, ArticleRangeIsSentLowerFirst) {
               (Bytes{0x0A, 0x07, 0x00, 0x14, 0, 0, 0, 0, 0, 0xF4, 0x01, 0, 0, 0, 0}));
     ASSERT_EQ(FPXArtReport(7, 0, 3), -1);
     EXPECT_EQ(LastCommand(line), (Bytes{0x0A, 0x07, 0x00, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0}));
-    // Compared signed; only the low 48 bits travel.
-    ASSERT_EQ(FPXArtReport(7, 5, -1), -1);
+    // The highest code that six bytes carry.
+    ASSERT_EQ(FPXArtReport(7, 5, (int64_t{1} << 48) - 1), -1);
     EXPECT_EQ(LastCommand(line),
-              (Bytes{0x0A, 0x07, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 5, 0, 0, 0, 0, 0}));
+              (Bytes{0x0A, 0x07, 0x00, 5, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST(Reports, ArticleNumbersOutsideSixBytesAreRefused) {
+    ScriptedLine line;
+    line.AnswerAll(Payload(0, 0, 0));
+    for (const auto& [first, last] : {std::pair<int64_t, int64_t>{5, -1},
+                                      {-1, 0},
+                                      {0, int64_t{1} << 48},
+                                      {int64_t{1} << 48, 1}}) {
+        SCOPED_TRACE(std::to_string(first) + " " + std::to_string(last));
+        ExpectRefusedUnsent(line, "Недопустимый код артикула!",
+                            [&] { return FPXArtReport(7, first, last); });
+    }
 }
 
 TEST(Reports, PeriodicByDatesPacksBcdInTheOrderGiven) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "TestSupport.h"
 #include "kasemu/Codec.h"
 
@@ -178,6 +180,38 @@ TEST(Codec, RawBlockChecksum) {
     }
     EXPECT_TRUE(c.complete());
     EXPECT_FALSE(c.checksumOk());
+}
+
+TEST(Codec, AnswerHeaderChosenToAvoidSyn) {
+    // Echoing sequence 0x16 would put a SYN in the frame; so would a checksum of 0x16.
+    wire::AnswerHeader h{0x16, 0x2D, 0, 0, 0};
+    ASSERT_TRUE(wire::avoidSyn(h, {}));
+    EXPECT_NE(h.sequence, wire::SYN);
+    EXPECT_EQ(h.command, 0x2D);
+    EXPECT_NE(wire::checksum(wire::answerPayload(h, {})), wire::SYN);
+
+    wire::AnswerHeader sum{0xBD, 0x2D, 0, 0, 0}; // 0xBD + 0x2D = 0xEA: checksum 0x16
+    ASSERT_EQ(wire::checksum(wire::answerPayload(sum, {})), wire::SYN);
+    ASSERT_TRUE(wire::avoidSyn(sum, {}));
+    EXPECT_NE(wire::checksum(wire::answerPayload(sum, {})), wire::SYN);
+
+    // A header that is already free of SYN stays as it is.
+    wire::AnswerHeader plain{0x07, 0x2D, 0, 0, 0};
+    ASSERT_TRUE(wire::avoidSyn(plain, {}));
+    EXPECT_EQ(plain.sequence, 0x07);
+
+    // Every sequence and status gives a frame without SYN, unless the status is one.
+    for (int seq = 0; seq < 256; ++seq) {
+        for (int st = 0; st < 256; ++st) {
+            wire::AnswerHeader c{static_cast<std::uint8_t>(seq), 0x2D,
+                                 static_cast<std::uint8_t>(st), 0, 0};
+            ASSERT_EQ(wire::avoidSyn(c, {}), st != wire::SYN) << seq << " " << st;
+            if (st != wire::SYN) {
+                const Bytes f = wire::encodeFrame(wire::answerPayload(c, {}));
+                ASSERT_EQ(std::count(f.begin(), f.end(), wire::SYN), 0) << seq << " " << st;
+            }
+        }
+    }
 }
 
 } // namespace

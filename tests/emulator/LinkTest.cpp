@@ -128,11 +128,14 @@ TEST_F(LinkTest, LineSpeedChangesAfterTheAnswer) {
 
 TEST_F(LinkTest, RawBlocksAfterTheModelAsksForThem) {
     exchange(frame(7, hex("78 06")));
-    // A block of four, then the rest of two; each with its checksum and no framing.
+    // A block of four, then the rest of two; each with its checksum and no framing, each
+    // answered with ACK ENQ alone.
     Bytes out = exchange(hex("01 02 03 04 F6"));
-    EXPECT_EQ(hex(out), "06 10 02 08 78 00 00 00 80 10 03");
+    EXPECT_EQ(hex(out), "06 05");
+    EXPECT_TRUE(model.rawTransferActive());
     out = exchange(hex("10 03 ED"));
-    EXPECT_EQ(hex(out), "06 10 02 09 78 00 00 00 7F 10 03");
+    EXPECT_EQ(hex(out), "06 05");
+    EXPECT_FALSE(model.rawTransferActive());
     ASSERT_EQ(rawBlocks.size(), 2u);
     EXPECT_EQ(hex(rawBlocks[0]), "01 02 03 04");
     EXPECT_EQ(hex(rawBlocks[1]), "10 03");

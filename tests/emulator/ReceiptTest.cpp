@@ -117,6 +117,9 @@ TEST_F(Receipts, NameFromTheRegisterNeedsAProgrammedArticle) {
     const auto out = run(0x12, itemFromRegister(2, 0, 100, 0, 77));
     EXPECT_EQ(out.result, 0);
     EXPECT_TRUE(printed(out.printed, "Молоко"));
+    // The turnover counts once the receipt is closed.
+    EXPECT_EQ(st().articles[77].soldQuantity, 0);
+    ASSERT_EQ(run(0x14, paymentData(3, 0, true)).result, 0);
     EXPECT_EQ(st().articles[77].soldQuantity, 2);
     EXPECT_EQ(st().articles[77].soldSum, 200);
 }

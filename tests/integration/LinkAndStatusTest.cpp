@@ -4,9 +4,11 @@
 
 #include "kasemu/Cp866.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace kastest;
@@ -105,11 +107,19 @@ TEST_F(LinkTest, LineSpeedChangeIsFollowedByTheRegister) {
     EXPECT_EQ(emu().counters().bytesReceived, 0u);
 
     ASSERT_EQ(FPChangeBaudRate(2), -1) << DriverError();
+    // The register switches once its answer is out, which the driver may
+    // have read a moment before.
+    for (int i = 0; i < 200 && emu().lineSpeed() != 38400; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     EXPECT_EQ(emu().lineSpeed(), 38400);
     ASSERT_EQ(FPInit(1, 38400, 20, 20), -1);
     Date();
     ASSERT_EQ(FPChangeBaudRate(0), -1) << DriverError();
     ASSERT_EQ(FPInit(1, 9600, 1, 1), -1);
+    for (int i = 0; i < 200 && emu().lineSpeed() != 9600; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     EXPECT_EQ(emu().lineSpeed(), 9600);
     Date();
 }

@@ -3,6 +3,7 @@
 
 #include "DriverUnit.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,12 @@ namespace kasdrv {
 inline std::string DeviceTextOf(const char* cp1251) {
     return ToDeviceText(cp1251 != nullptr ? std::string_view(cp1251) : std::string_view());
 }
+
+// Article codes travel in six bytes: 0 up to 2^48 - 1; others have no encoding.
+inline bool ArticleCodeFits(int64_t code) {
+    return code >= 0 && code < (int64_t{1} << 48);
+}
+inline constexpr std::string_view kBadArticleCodeText = "Недопустимый код артикула!";
 
 // The EAN-13 check digit of the first twelve of thirteen decimal digits:
 // three times the digits in even places plus those in odd places, up to the

@@ -7,6 +7,7 @@
 #include "kasdrv.h"
 
 #include <array>
+#include <limits>
 #include <string>
 
 namespace {
@@ -168,6 +169,9 @@ KASDRV_API int16_t KASDRV_CALL FPSetTaxRate(uint16_t password, uint8_t count, FP
         if (rate < 0 || rate > kHighestRate) {
             return Refuse("Значение налоговой ставки не должно превышать 99,99%!");
         }
+        if (withLevy && rates[i].levyRate < 0) {
+            return Refuse("Значение ставки сбора не может быть отрицательным!");
+        }
         if (withLevy && rate + rates[i].levyRate > kHighestRate) {
             return Refuse("Cумма налоговой ставки и ставки сбора не должны превышать 99,99%!");
         }
@@ -213,12 +217,19 @@ KASDRV_API int16_t KASDRV_CALL FPProgArt(uint16_t password, uint8_t decimals, in
     if (password == kNoPassword) {
         return Refuse("Неверный пароль отчетов!");
     }
+    // The magnitude travels in 31 bits: INT32_MIN would arrive as minus zero.
+    if (price == std::numeric_limits<int32_t>::min()) {
+        return Refuse("Недопустимая цена!");
+    }
     if (taxGroup > kLastGroup) {
         return Refuse("Несуществующая налоговая группа");
     }
     const std::string nameText = DeviceTextOf(name);
     if (nameText.size() > kLongestName) {
         return Refuse("Название товара превышает 50 символов!");
+    }
+    if (!ArticleCodeFits(articleCode)) {
+        return Refuse(kBadArticleCodeText);
     }
     return ResultOf(RunCommand(CommandBuilder(kProgramArticle)
                                    .U16(password)

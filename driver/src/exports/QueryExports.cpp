@@ -2,6 +2,7 @@
 // totals, the day report, the open receipt's sums and the full tax rates.
 #include "CommandExport.h"
 #include "DriverUnit.h"
+#include "ExportHelpers.h"
 #include "QueryHelpers.h"
 #include "kasdrv.h"
 
@@ -106,6 +107,9 @@ KASDRV_API int16_t KASDRV_CALL FPGetArticleInfo(uint8_t* nameLength, const char*
     constexpr uint8_t kLastGroupByte = 0x85;
     if (articleCode == nullptr) {
         return Refuse("Не задан номер товара!");
+    }
+    if (!ArticleCodeFits(*articleCode)) {
+        return Refuse(kBadArticleCodeText);
     }
     if (!RunLengthCheckedQuery(CommandBuilder(kArticleInfo)
                                    .UInt(static_cast<uint64_t>(*articleCode), kArticleCodeBytes))) {

@@ -1,6 +1,7 @@
 // Reports the register prints: X and Z, articles, and the periodic reports
 // from its fiscal memory. Only the answer's status matters.
 #include "CommandExport.h"
+#include "ExportHelpers.h"
 #include "kasdrv.h"
 
 #include <algorithm>
@@ -68,10 +69,12 @@ KASDRV_API int16_t KASDRV_CALL FPXArtReport(uint16_t password, int64_t firstArti
     if (password == kNoPassword) {
         return Refuse("Неверный пароль отчетов!");
     }
+    if (!ArticleCodeFits(firstArticle) || !ArticleCodeFits(lastArticle)) {
+        return Refuse(kBadArticleCodeText);
+    }
     CommandBuilder c(kArticleReport);
     c.U16(password);
-    // Both 0: every article. Otherwise the lower number first; the register
-    // sees the low 48 bits of each.
+    // Both 0: every article. Otherwise the lower number first.
     if (firstArticle != 0 || lastArticle != 0) {
         const auto [low, high] = std::minmax(firstArticle, lastArticle);
         c.UInt(static_cast<uint64_t>(low), 6).UInt(static_cast<uint64_t>(high), 6);

@@ -20,7 +20,12 @@
 // Fault texts for parseFault() are listed in Faults.h ("drop*2", "delay:2500", "status:0x20"...).
 // Setting RegisterState::lineSpeedIndex through withState() switches the line at once.
 // The state file (opt.stateFile) is written after every command that changes the register's
-// memory and on stop(); a second Emulator on the same file starts from that memory.
+// memory, before its answer, and on stop(); a second Emulator on the same file starts from
+// that memory, even after a kill. Commands that follow each other closely (bulk article
+// programming) are flushed to the disk together, at most twice a second and at once when the
+// line falls quiet.
+// With opt.logoFile set, every logo loaded (and the stored one at start) is written there as a
+// PBM image.
 // All methods are thread-safe. Commands are executed under the same lock that withState()
 // takes, so a host call that has returned has had its effect on the state.
 #pragma once
@@ -46,11 +51,16 @@ struct EmulatorOptions {
     bool pace = false;        // bytes take their wire time at the register's line speed
     bool strictSpeed = false; // bytes at a speed other than the register's are garbled
     bool trace = false;       // frames in hex with direction and time stamp
+    // Answer header bytes are echoed from the command frame unless that would put a SYN into
+    // the answer (the host waits 200 ms at every SYN it reads); then others are chosen. Off:
+    // always echoed, as the hardware does, except during a logo transfer.
+    bool synFreeAnswers = false;
     std::function<void(const std::string&)> traceSink; // default: stderr
     double linesPerSecond = 20.0;                      // printing speed; 0 prints instantly
     std::string tapeFile; // printed lines are appended here (UTF-8); empty: none
     bool tapeToStdout = false;
     std::string stateFile;              // non-volatile memory; empty: state lives in memory only
+    std::string logoFile;               // the loaded logo as a PBM image; empty: none
     std::shared_ptr<const Clock> clock; // default: the host's local time
     std::optional<int> lineSpeedIndex;  // start at this speed (0 9600, 1 19200, 2 38400)
     std::uint8_t paperSensors = 0;

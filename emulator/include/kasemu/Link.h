@@ -20,6 +20,7 @@ struct LinkConfig {
     bool pace = false;
     bool strictSpeed = false;
     bool trace = false;
+    bool synFreeAnswers = false; // see EmulatorOptions
     std::function<void(const std::string&)> traceSink;
     // Called under the model lock after every command or raw block the model ran.
     std::function<void(const Outcome&)> onOutcome;
@@ -46,8 +47,11 @@ class Link {
     void handleByte(std::uint8_t b);
     void handleFrame(const wire::CommandFrame& frame);
     void handleRawBlock();
+    // An accepted raw block is answered with ACK ENQ alone unless a fault shapes a frame.
     void answer(std::uint8_t sequence, std::uint8_t command, const Outcome& out,
-                const AnswerFaults& faults);
+                const AnswerFaults& faults, bool acceptedRawBlock = false);
+    // A partial raw block that is a whole command frame: the host left the transfer.
+    bool takeFrameInsteadOfRawBlock();
     void send(std::span<const std::uint8_t> bytes);
     void sendByte(std::uint8_t b) { send(std::span<const std::uint8_t>(&b, 1)); }
     bool sleepFor(std::chrono::microseconds d);

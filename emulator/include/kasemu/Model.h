@@ -86,6 +86,12 @@ struct Outcome {
     std::optional<RawTransfer> raw;    // set when raw blocks are to follow
     std::optional<int> newLineSpeed;   // speed index to switch to after the answer
     bool changed = false;              // the non-volatile state changed
+    // The answer frame must not hold a SYN byte: the host drops SYN bytes wherever they stand
+    // while it transfers raw blocks, so the header bytes are chosen to keep the frame free of
+    // them.
+    bool synFree = false;
+    bool logoLoaded = false;  // a logo transfer completed with this block
+    bool rawComplete = false; // the raw transfer needs no more blocks
 };
 
 struct ModelConfig {
@@ -108,8 +114,8 @@ class Model {
     Outcome execute(std::uint8_t command, std::span<const std::uint8_t> data);
     // Runs one raw block of a transfer announced by RawTransfer.
     Outcome executeRawBlock(std::span<const std::uint8_t> block);
-    // The host gave up on a raw transfer.
-    void abortRawTransfer();
+    // Ends a raw transfer: all announced bytes came, a block was refused, or the host gave up.
+    void endRawTransfer();
     bool rawTransferActive() const { return static_cast<bool>(rawHandler_); }
 
     RegisterState& state() { return state_; }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -21,6 +22,8 @@ inline constexpr int kOperators = 10;   // 0-7 cashiers, 8 programming, 9 report
 inline constexpr int kProgrammingOperator = 8;
 inline constexpr int kReportOperator = 9;
 inline constexpr int kCashForm = 3;
+inline constexpr int kMaxTaxRates = 5;                 // groups А..Д; Е is never taxed
+inline constexpr std::size_t kArticleCapacity = 16000; // descriptions the article table holds
 
 // Paper sensor bits as the register reports them.
 namespace paper {
@@ -53,8 +56,8 @@ struct Programming {
     std::array<HeaderLine, 3> receiptTail; // receipt closing message lines
     // Tax rates in hundredths of a percent, groups А.. in order; group Е is never taxed.
     int taxRateCount = 1;
-    std::array<std::uint16_t, 5> taxRates{2000, 0, 0, 0, 0};
-    std::array<std::uint16_t, 5> levyRates{0, 0, 0, 0, 0};
+    std::array<std::uint16_t, kMaxTaxRates> taxRates{2000, 0, 0, 0, 0};
+    std::array<std::uint16_t, kMaxTaxRates> levyRates{0, 0, 0, 0, 0};
     bool vatAdded = false; // tax added on top of the price (clear: included in it)
     bool levy = false;
     std::int64_t taxRatesProgrammedAt = 0;
@@ -66,6 +69,21 @@ struct Programming {
     bool logoEnabled = false;
     std::uint8_t lineSpacing = 0;
     std::uint8_t contrast = 100;
+};
+
+// The graphic logo printed at the top of receipts: rows top to bottom, width/8 bytes a row,
+// the most significant bit the leftmost dot, a set bit a printed dot.
+struct Logo {
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    Bytes rows;
+    bool loaded() const {
+        return width > 0 && height > 0 && rows.size() == std::size_t{width} / 8 * height;
+    }
+    bool dot(int x, int y) const {
+        return (rows[static_cast<std::size_t>(y) * (width / 8u) + static_cast<std::size_t>(x) / 8] &
+                (0x80u >> (x % 8))) != 0;
+    }
 };
 
 struct Operator {
@@ -82,6 +100,8 @@ struct Article {
     std::int64_t soldSum = 0;
     std::int64_t returnedQuantity = 0;
     std::int64_t returnedSum = 0;
+    // Programmed in advance (0x22), or described by a sale line of an unknown article.
+    bool programmedInAdvance = true;
 };
 
 // Totals of one kind of receipt (sale or payout) over the shift.
@@ -167,6 +187,9 @@ struct RegisterState {
     std::uint32_t documents = 0;       // every printed document
     std::vector<ZRecord> fiscalMemory; // Z records in order
     std::map<std::uint64_t, Article> articles;
+    Logo logo;
+    // Memory cells that no counter or setting stands behind: (page << 16 | address) -> byte.
+    std::map<std::uint32_t, std::uint8_t> memory;
 
     // Peripherals and modes (volatile).
     std::uint8_t paperSensors = 0;

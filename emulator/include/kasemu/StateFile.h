@@ -10,8 +10,11 @@
 
 namespace kasemu {
 
-// Writes the non-volatile part of the state. False (with a reason) on failure.
-bool saveState(const std::string& path, const RegisterState& state, std::string* error = nullptr);
+// Writes the non-volatile part of the state. False (with a reason) on failure. Without
+// `durable` the file is replaced all the same (a process killed at any moment leaves the old
+// or the new state) but nothing is flushed to the disk.
+bool saveState(const std::string& path, const RegisterState& state, std::string* error = nullptr,
+               bool durable = true);
 // Reads a state written by saveState onto `base` (the volatile fields keep base's values).
 // Nothing when the file is missing; nothing with a reason when it is damaged.
 std::optional<RegisterState> loadState(const std::string& path, const RegisterState& base,

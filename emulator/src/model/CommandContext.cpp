@@ -1,5 +1,6 @@
 #include "model/CommandContext.h"
 
+#include "kasemu/Clock.h"
 #include "model/TapeLayout.h"
 
 namespace kasemu {
@@ -78,6 +79,34 @@ int fromBcd(std::uint8_t b) {
     return hi * 10 + lo;
 }
 
+void appendLe(Bytes& to, std::uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) {
+        to.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
+}
+
+void appendSum(Bytes& to, std::int64_t v) {
+    constexpr std::int64_t kLargest = (std::int64_t{1} << 40) - 1;
+    appendLe(to, static_cast<std::uint64_t>(v < 0 ? 0 : v > kLargest ? kLargest : v), 5);
+}
+
+void appendBcdNumber(Bytes& to, std::uint32_t v) {
+    v %= 10000;
+    to.push_back(toBcd(static_cast<int>(v % 100)));
+    to.push_back(toBcd(static_cast<int>(v / 100)));
+}
+
+void appendBcdDate(Bytes& to, std::int64_t civilSeconds) {
+    if (civilSeconds == 0) {
+        to.insert(to.end(), 3, 0);
+        return;
+    }
+    const CivilTime t = fromSeconds(civilSeconds);
+    to.push_back(toBcd(t.day));
+    to.push_back(toBcd(t.month));
+    to.push_back(toBcd(t.year % 100));
+}
+
 bool CommandContext::expectLength(std::size_t n) {
     if (in.size() != n) {
         forbid();
@@ -102,9 +131,7 @@ void CommandContext::put32(std::uint32_t v) {
 }
 
 void CommandContext::putN(std::uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.data.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    }
+    appendLe(out.data, v, bytes);
 }
 
 bool CommandContext::paperReady(bool receiptTapeOnly) {

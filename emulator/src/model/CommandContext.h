@@ -41,6 +41,15 @@ std::uint8_t toBcd(int v);
 // -1 when the byte is not two decimal digits.
 int fromBcd(std::uint8_t b);
 
+// Little-endian number of n bytes.
+void appendLe(Bytes& to, std::uint64_t v, int n);
+// A sum as the register's day counters keep it: 5 bytes, unsigned; below zero reads as 0.
+void appendSum(Bytes& to, std::int64_t v);
+// A counter of four decimal digits: two BCD bytes, units and tens first (1205: 05 12).
+void appendBcdNumber(Bytes& to, std::uint32_t v);
+// Day, month and two-digit year of a moment, BCD; 00 00 00 for none (0).
+void appendBcdDate(Bytes& to, std::int64_t civilSeconds);
+
 class CommandContext {
   public:
     CommandContext(Model& m, std::uint8_t command, std::span<const std::uint8_t> data,
@@ -72,6 +81,7 @@ class CommandContext {
     void put32(std::uint32_t v);
     void putN(std::uint64_t v, int bytes);
     void putBytes(const Bytes& b) { out.data.insert(out.data.end(), b.begin(), b.end()); }
+    void putSum(std::int64_t v) { appendSum(out.data, v); }
 
     // Paper: both tapes, or the receipt tape only. Refuses with status bit 1 when a tape the
     // document needs is out.

@@ -15,6 +15,10 @@ Model::Model(RegisterState state, const Clock& clock, ModelConfig config)
     addCashCommands(*this);
     addReportCommands(*this);
     addPeripheralCommands(*this);
+    addProgrammingCommands(*this);
+    addArticleCommands(*this);
+    addQueryCommands(*this);
+    addLogoCommands(*this);
 }
 
 Outcome Model::execute(std::uint8_t command, std::span<const std::uint8_t> data) {
@@ -38,7 +42,11 @@ Outcome Model::executeRawBlock(std::span<const std::uint8_t> block) {
     Outcome out;
     CommandContext ctx(*this, 0, block, out);
     if (rawHandler_) {
-        rawHandler_(ctx, block);
+        const RawHandler handler = rawHandler_; // it may end the transfer
+        handler(ctx, block);
+        if (out.rawComplete || ctx.failed()) {
+            rawHandler_ = nullptr;
+        }
     } else {
         ctx.forbid();
     }
@@ -46,7 +54,7 @@ Outcome Model::executeRawBlock(std::span<const std::uint8_t> block) {
     return out;
 }
 
-void Model::abortRawTransfer() {
+void Model::endRawTransfer() {
     rawHandler_ = nullptr;
 }
 

@@ -2,9 +2,11 @@
 // annulment and paper feed.
 #include <algorithm>
 
+#include "model/Articles.h"
 #include "model/CommandContext.h"
 #include "model/CommandGroups.h"
 #include "model/Fiscal.h"
+#include "model/LogoImage.h"
 #include "model/TapeLayout.h"
 
 namespace kasemu {
@@ -34,11 +36,14 @@ void openReceipt(CommandContext& ctx, ReceiptKind kind) {
     ctx.openShiftIfClosed();
     ctx.st.receipt = Receipt{};
     ctx.st.receipt.kind = kind;
+    if (ctx.st.programming.logoEnabled && ctx.st.logo.loaded()) {
+        for (auto& row : logoTapeRows(ctx.st.logo, ctx.width())) {
+            ctx.print(std::move(row));
+        }
+    }
     tape::printDocumentHead(ctx);
     for (const auto& line : ctx.st.programming.receiptHead) {
-        if (!line.text.empty()) {
-            ctx.printCentered(deviceToUtf8(line.text));
-        }
+        tape::printHeaderLine(ctx, line);
     }
     if (kind == ReceiptKind::Payout) {
         ctx.printCentered("ВОЗВРАТ");
@@ -56,7 +61,7 @@ void registerItem(CommandContext& ctx, ReceiptKind kind) {
     auto& in = ctx.in;
     const std::uint32_t qty = in.u24();
     const std::uint8_t flags = in.u8();
-    const std::int64_t price = fromSignMagnitude(in.u32());
+    const std::int64_t sentPrice = fromSignMagnitude(in.u32());
     const std::uint8_t taxByte = in.u8();
     const bool fromRegister = in.peek() == 0xFF;
     Bytes name;
@@ -91,14 +96,20 @@ void registerItem(CommandContext& ctx, ReceiptKind kind) {
         return;
     }
     int group = taxByte - 0x80;
-    const auto art = ctx.st.articles.find(article);
+    std::int64_t price = sentPrice;
     if (fromRegister) {
+        // Name and tax group come from the article table; a price of 0 takes the programmed
+        // one.
+        const auto art = ctx.st.articles.find(article);
         if (art == ctx.st.articles.end()) {
             ctx.refuse(result::BadArticle);
             return;
         }
         name = art->second.name;
         group = art->second.group;
+        if (price == 0) {
+            price = art->second.price < 0 ? -art->second.price : art->second.price;
+        }
     }
     if (!taxGroupUsable(ctx.st.programming, group)) {
         ctx.refuse(result::NoSuchTaxGroup);
@@ -168,17 +179,6 @@ void registerItem(CommandContext& ctx, ReceiptKind kind) {
         r.cancelled.count += 1;
         r.cancelled.sum += -cost;
     }
-    if (art != ctx.st.articles.end()) {
-        auto& a = art->second;
-        if (kind == ReceiptKind::Sale) {
-            a.soldQuantity += line.quantity;
-            a.soldSum += cost;
-        } else {
-            a.returnedQuantity += line.quantity;
-            a.returnedSum += cost;
-        }
-    }
-
     const std::string amount = tape::money(cost) + " " + tape::groupLetter(group);
     if (cost < 0) {
         ctx.print("ОТМЕНА");
@@ -236,9 +236,7 @@ void lineFeed(CommandContext& ctx) {
 
 void printFoot(CommandContext& ctx, const std::string& numberLine, bool fiscal) {
     for (const auto& line : ctx.st.programming.receiptTail) {
-        if (!line.text.empty()) {
-            ctx.printCentered(deviceToUtf8(line.text));
-        }
+        tape::printHeaderLine(ctx, line);
     }
     tape::printDocumentFoot(ctx, numberLine, fiscal);
 }
@@ -421,6 +419,7 @@ void closeReceipt(CommandContext& ctx, std::int64_t change, bool nonFiscalCopy) 
               std::string(sale ? "ЧЕК № " : "ЧЕК ВОЗВРАТА № ") + std::to_string(number) +
                   " СМЕНА " + std::to_string(s.nextZNumber()),
               true);
+    articles::bookReceipt(s, r);
     s.lastReceiptTape = r.tape;
     r = Receipt{};
     if (nonFiscalCopy) {

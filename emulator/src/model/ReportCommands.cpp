@@ -45,6 +45,7 @@ void dayReport(CommandContext& ctx, bool clear) {
         rec.lastPayoutReceipt = s.lastPayoutReceipt;
         s.fiscalMemory.push_back(rec);
         s.day = DayCounters{};
+        s.programming.taxRatesChanged = false; // the new rates are in the fiscal memory now
         s.shiftOpen = false;
         s.shiftOpenedAt = 0;
         ctx.printCentered("ЗАПИСЬ В ФИСКАЛЬНУЮ ПАМЯТЬ");

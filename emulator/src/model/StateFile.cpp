@@ -13,7 +13,10 @@ namespace kasemu {
 
 namespace {
 
-constexpr const char* kMagic = "kasemu-state 1";
+// Version 2 adds the article's origin, the logo and the plain memory cells; a version 1 file
+// still loads (its articles count as programmed in advance).
+constexpr const char* kMagic = "kasemu-state 2";
+constexpr const char* kMagicVersion1 = "kasemu-state 1";
 
 std::string hexOf(const Bytes& b) {
     if (b.empty()) {
@@ -139,7 +142,13 @@ std::string serialize(const RegisterState& s) {
     for (const auto& [code, a] : s.articles) {
         os << "article " << code << ' ' << hexOf(a.name) << ' ' << a.price << ' ' << int{a.group}
            << ' ' << int{a.decimals} << ' ' << a.soldQuantity << ' ' << a.soldSum << ' '
-           << a.returnedQuantity << ' ' << a.returnedSum << '\n';
+           << a.returnedQuantity << ' ' << a.returnedSum << ' ' << a.programmedInAdvance << '\n';
+    }
+    if (s.logo.loaded()) {
+        os << "logo " << s.logo.width << ' ' << s.logo.height << ' ' << hexOf(s.logo.rows) << '\n';
+    }
+    for (const auto& [cell, value] : s.memory) {
+        os << "memory " << cell << ' ' << int{value} << '\n';
     }
     os << "last-receipt " << s.lastReceiptTape.size() << '\n';
     for (const auto& l : s.lastReceiptTape) {
@@ -246,9 +255,37 @@ bool parseLine(const std::string& line, RegisterState& s, std::size_t& tapeLines
         if (!bytesOf(hx, art.name)) {
             return false;
         }
+        // The origin came with version 2; a line without it is an article programmed in
+        // advance.
+        if (is.fail()) {
+            return false;
+        }
+        int inAdvance = 1;
+        is >> inAdvance;
+        if (is.fail()) {
+            if (!is.eof()) {
+                return false;
+            }
+            is.clear();
+            inAdvance = 1;
+        }
+        art.programmedInAdvance = inAdvance != 0;
         art.group = static_cast<std::uint8_t>(group);
         art.decimals = static_cast<std::uint8_t>(decimals);
         s.articles[code] = art;
+    } else if (key == "logo") {
+        is >> s.logo.width >> s.logo.height >> hx;
+        if (!bytesOf(hx, s.logo.rows) || !s.logo.loaded()) {
+            return false;
+        }
+    } else if (key == "memory") {
+        std::uint32_t cell = 0;
+        int value = 0;
+        is >> cell >> value;
+        if (value < 0 || value > 255) {
+            return false;
+        }
+        s.memory[cell] = static_cast<std::uint8_t>(value);
     } else if (key == "last-receipt") {
         is >> tapeLines;
     } else {
@@ -274,7 +311,8 @@ bool writeAll(int fd, const std::string& data) {
 
 } // namespace
 
-bool saveState(const std::string& path, const RegisterState& state, std::string* error) {
+bool saveState(const std::string& path, const RegisterState& state, std::string* error,
+               bool durable) {
     const std::string tmp = path + ".tmp";
     const std::string data = serialize(state);
     auto fail = [&](const char* what) {
@@ -287,7 +325,7 @@ bool saveState(const std::string& path, const RegisterState& state, std::string*
     if (fd < 0) {
         return fail("open");
     }
-    if (!writeAll(fd, data) || ::fsync(fd) != 0) {
+    if (!writeAll(fd, data) || (durable && ::fsync(fd) != 0)) {
         const int e = errno;
         ::close(fd);
         errno = e;
@@ -298,6 +336,9 @@ bool saveState(const std::string& path, const RegisterState& state, std::string*
     }
     if (::rename(tmp.c_str(), path.c_str()) != 0) {
         return fail("rename");
+    }
+    if (!durable) {
+        return true;
     }
     // Make the rename itself durable.
     const auto dir = std::filesystem::path(path).parent_path();
@@ -322,13 +363,15 @@ std::optional<RegisterState> loadState(const std::string& path, const RegisterSt
         return std::nullopt;
     };
     std::string line;
-    if (!std::getline(in, line) || line != kMagic) {
+    if (!std::getline(in, line) || (line != kMagic && line != kMagicVersion1)) {
         return damaged("not a register state file");
     }
     RegisterState s = base;
     s.fiscalMemory.clear();
     s.articles.clear();
     s.lastReceiptTape.clear();
+    s.logo = Logo{};
+    s.memory.clear();
     std::size_t tapeLines = 0;
     bool ended = false;
     int lineNo = 1;

@@ -124,12 +124,30 @@ std::string percent(int hundredths) {
     return buf;
 }
 
+void printHeaderLine(CommandContext& ctx, const HeaderLine& line) {
+    if (line.text.empty()) {
+        return;
+    }
+    const std::string text = deviceToUtf8(line.text);
+    if ((line.attributes & 0x40) == 0) {
+        ctx.printCentered(text);
+        return;
+    }
+    std::string wide;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (i > 0 && (c & 0xC0) != 0x80) {
+            wide.push_back(' ');
+        }
+        wide.push_back(text[i]);
+    }
+    ctx.printCentered(wide);
+}
+
 void printDocumentHead(CommandContext& ctx) {
     const auto& p = ctx.st.programming;
     for (const auto& line : p.taxpayer) {
-        if (!line.text.empty()) {
-            ctx.printCentered(deviceToUtf8(line.text));
-        }
+        printHeaderLine(ctx, line);
     }
     if (!p.taxNumber.empty()) {
         ctx.printCentered((p.identificationNumber ? "ИД " : "ПН ") + deviceToUtf8(p.taxNumber));

@@ -27,6 +27,8 @@ std::string groupLetter(int group);                 // "А".."Е"
 std::string formName(int form);                     // "КАРТОЧКА".."НАЛИЧНЫЕ"
 std::string percent(int hundredths);                // "20.00%"
 
+// A programmed header or trailer line, centred; double width spreads its letters.
+void printHeaderLine(CommandContext& ctx, const HeaderLine& line);
 // The head of every document: taxpayer lines and tax number.
 void printDocumentHead(CommandContext& ctx);
 // The foot of every document: number line, date and time, register numbers.

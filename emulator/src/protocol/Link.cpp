@@ -128,14 +128,14 @@ bool Link::poll(std::chrono::milliseconds timeout) {
     }
     const auto now = port_.now();
     if (rawRemaining_ > 0) {
-        if (raw_.received() > 0 && now - lastByteAt_ > kRawGap) {
+        if (raw_.received() > 0 && now - lastByteAt_ > kRawGap && !takeFrameInsteadOfRawBlock()) {
             trace("<-", raw_.raw(), "incomplete raw block dropped");
             raw_.clear();
         }
         if (bytes->empty() && now - lastByteAt_ > kRawIdle) {
             trace("--", {}, "raw transfer abandoned");
             std::lock_guard lock(modelMutex_);
-            model_.abortRawTransfer();
+            model_.endRawTransfer();
             rawRemaining_ = 0;
             raw_.clear();
         }
@@ -238,6 +238,27 @@ void Link::handleFrame(const wire::CommandFrame& frame) {
     }
 }
 
+bool Link::takeFrameInsteadOfRawBlock() {
+    wire::FrameDecoder decoder;
+    const Bytes bytes = raw_.raw();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto event = decoder.push(bytes[i]);
+        if (event.kind == wire::FrameDecoder::Kind::Frame && i + 1 == bytes.size()) {
+            trace("<-", event.frame.raw, "a command frame ends the raw transfer");
+            {
+                std::lock_guard lock(modelMutex_);
+                model_.endRawTransfer();
+            }
+            rawRemaining_ = 0;
+            raw_.clear();
+            count(&LinkCounters::framesReceived);
+            handleFrame(event.frame);
+            return true;
+        }
+    }
+    return false;
+}
+
 void Link::handleRawBlock() {
     if (!raw_.checksumOk()) {
         count(&LinkCounters::badFrames);
@@ -263,30 +284,34 @@ void Link::handleRawBlock() {
         return;
     }
     Outcome out;
+    bool refused = false;
     {
         std::lock_guard lock(modelMutex_);
         out = model_.executeRawBlock(raw_.data());
         if (config_.onOutcome) {
             config_.onOutcome(out);
         }
-        const bool refused = out.result != 0 || (out.status & 0x80) != 0;
+        refused = out.result != 0 || (out.status & 0x80) != 0;
         rawRemaining_ -= std::min(rawRemaining_, raw_.data().size());
         if (refused) {
-            model_.abortRawTransfer();
             rawRemaining_ = 0;
+        }
+        if (rawRemaining_ == 0) {
+            model_.endRawTransfer();
         }
     }
     raw_.expect(std::min(rawRemaining_, rawBlockSize_));
-    // The host does not send the sequence with a raw block; the answer carries the one the
-    // next frame would have.
+    // The host sends no sequence with a raw block and ignores the header bytes of the answer;
+    // it still drops every SYN it reads, so a framed answer is kept free of them.
     lastSequence_ = static_cast<std::uint8_t>(lastSequence_ == 255 ? 1 : lastSequence_ + 1);
+    out.synFree = true;
     if (!faults.drop) {
-        answer(lastSequence_, rawCommand_, out, faults);
+        answer(lastSequence_, rawCommand_, out, faults, !refused);
     }
 }
 
 void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& out,
-                  const AnswerFaults& faults) {
+                  const AnswerFaults& faults, bool acceptedRawBlock) {
     if (faults.delayMs > 0 && !sleepFor(std::chrono::milliseconds(faults.delayMs))) {
         return;
     }
@@ -298,10 +323,12 @@ void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& ou
         head.push_back(wire::SYN);
     }
     head.push_back(wire::ACK);
-    if (faults.ackEnq) {
+    const bool shapedFrame = faults.status || faults.result || faults.ext || faults.badChecksum ||
+                             faults.cut || faults.nineDles || faults.dataLength != 0;
+    if (faults.ackEnq || (acceptedRawBlock && !shapedFrame)) {
         head.push_back(wire::ENQ);
         send(head);
-        trace("->", head, "fault: ACK ENQ");
+        trace("->", head, faults.ackEnq ? "fault: ACK ENQ" : "");
         count(&LinkCounters::answersSent);
         return;
     }
@@ -315,6 +342,9 @@ void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& ou
             return;
         }
         busy -= 1s;
+        if (out.synFree) {
+            continue;
+        }
         sendByte(wire::SYN);
         count(&LinkCounters::synSent);
         trace("->", std::span<const std::uint8_t>(&wire::SYN, 1), "busy");
@@ -331,6 +361,7 @@ void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& ou
         trace("->", std::span<const std::uint8_t>(&wire::SYN, 1), "fault: SYN storm");
     }
 
+    std::string note;
     wire::AnswerHeader h;
     h.sequence = sequence;
     h.command = command;
@@ -344,13 +375,18 @@ void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& ou
     } else if (faults.dataLength > 0) {
         data.resize(data.size() + static_cast<std::size_t>(faults.dataLength), 0);
     }
+    if (out.synFree || config_.synFreeAnswers) {
+        const bool avoided = wire::avoidSyn(h, data);
+        if (!avoided && out.synFree) {
+            note = "SYN in the answer's status or data";
+        }
+    }
     const Bytes payload = wire::answerPayload(h, data);
     std::optional<std::uint8_t> badSum;
     if (faults.badChecksum) {
         badSum = static_cast<std::uint8_t>(wire::checksum(payload) ^ 0x5A);
     }
     Bytes frame = wire::encodeFrame(payload, badSum);
-    std::string note;
     if (faults.nineDles) {
         frame.resize(frame.size() - 2);
         frame.insert(frame.end(), 9, wire::DLE);
