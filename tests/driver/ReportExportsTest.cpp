@@ -82,7 +82,7 @@ TEST(Reports, ArticleNumbersOutsideSixBytesAreRefused) {
                                       {int64_t{1} << 48, 1}}) {
         SCOPED_TRACE(std::to_string(first) + " " + std::to_string(last));
         ExpectRefusedUnsent(line, "Недопустимый код артикула!",
-                            [&] { return FPXArtReport(7, first, last); });
+                            [f = first, l = last] { return FPXArtReport(7, f, l); });
     }
 }
 

@@ -1,6 +1,7 @@
 #include "Subcommand.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -116,7 +117,7 @@ std::string FormatDate(double date) {
 }
 
 std::string FormatTime(double time) {
-    const auto seconds = static_cast<long>((time - static_cast<long>(time)) * 86400.0 + 0.5);
+    const auto seconds = static_cast<long>((time - std::trunc(time)) * 86400.0 + 0.5);
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02ld:%02ld:%02ld", seconds / 3600 % 24, seconds / 60 % 60,
                   seconds % 60);
