@@ -2,11 +2,13 @@
 // outputs, so that a fuzzer can aim line bytes at each reply decoder.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
 namespace kasfuzz {
 
-std::vector<std::function<void()>>& DriverCalls();
+// Each call returns the export's result.
+std::vector<std::function<int16_t()>>& DriverCalls();
 
 } // namespace kasfuzz
