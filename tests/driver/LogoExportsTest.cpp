@@ -3,6 +3,7 @@
 // in which SYN bytes are dropped.
 #include "DriverSession.h"
 #include "ExportChecks.h"
+#include "MonochromeBmp.h"
 #include "kasdrv.h"
 
 #include <gtest/gtest.h>
@@ -14,42 +15,8 @@ using namespace kastest;
 
 namespace {
 
-void PutLe(Bytes& out, uint32_t v, int width) {
-    for (int i = 0; i < width; ++i) {
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    }
-}
-
-// A 1-bit BMP file image: file and info headers, a two-colour palette, then
-// the rows bottom first, each padded to 4 bytes with `pad`. rows[0] is the
-// top row.
 Bytes BmpFile(int width, const std::vector<Bytes>& rows, uint8_t pad = 0x00) {
-    const auto stored = static_cast<uint32_t>((width / 8 + 3) / 4 * 4);
-    const auto pixels = stored * static_cast<uint32_t>(rows.size());
-    constexpr uint32_t kHeaders = 14 + 40 + 8;
-    Bytes f = {'B', 'M'};
-    PutLe(f, kHeaders + pixels, 4);
-    PutLe(f, 0, 4);
-    PutLe(f, kHeaders, 4);
-    PutLe(f, 40, 4);
-    PutLe(f, static_cast<uint32_t>(width), 4);
-    PutLe(f, static_cast<uint32_t>(rows.size()), 4);
-    PutLe(f, 1, 2);
-    PutLe(f, 1, 2);
-    PutLe(f, 0, 4);
-    PutLe(f, pixels, 4);
-    PutLe(f, 2835, 4);
-    PutLe(f, 2835, 4);
-    PutLe(f, 2, 4);
-    PutLe(f, 0, 4);
-    PutLe(f, 0x00000000, 4);
-    PutLe(f, 0x00FFFFFF, 4);
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        Bytes padded = *row;
-        padded.resize(stored, pad);
-        f.insert(f.end(), padded.begin(), padded.end());
-    }
-    return f;
+    return MonochromeBmp(width, rows, pad);
 }
 
 struct Logo {

@@ -1,5 +1,6 @@
 // Loading a logo through KASDRV.DLL: the header command, then the rows in raw
 // blocks, then switching its printing on and off.
+#include "MonochromeBmp.h"
 #include "WineHost.h"
 
 #include <vector>
@@ -9,40 +10,18 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void PutLe(Bytes& out, uint32_t v, int width) {
-    for (int i = 0; i < width; ++i) {
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    }
-}
-
 // A one-bit BMP file image of width × height dots, a diagonal pattern.
 Bytes BmpFile(int width, int height) {
+    std::vector<Bytes> rows(static_cast<std::size_t>(height));
     const auto stored = static_cast<uint32_t>((width / 8 + 3) / 4 * 4);
-    const auto pixels = stored * static_cast<uint32_t>(height);
-    constexpr uint32_t kHeaders = 14 + 40 + 8;
-    Bytes f = {'B', 'M'};
-    PutLe(f, kHeaders + pixels, 4);
-    PutLe(f, 0, 4);
-    PutLe(f, kHeaders, 4);
-    PutLe(f, 40, 4);
-    PutLe(f, static_cast<uint32_t>(width), 4);
-    PutLe(f, static_cast<uint32_t>(height), 4);
-    PutLe(f, 1, 2);
-    PutLe(f, 1, 2);
-    PutLe(f, 0, 4);
-    PutLe(f, pixels, 4);
-    PutLe(f, 2835, 4);
-    PutLe(f, 2835, 4);
-    PutLe(f, 2, 4);
-    PutLe(f, 0, 4);
-    PutLe(f, 0x00000000, 4);
-    PutLe(f, 0x00FFFFFF, 4);
     for (int row = 0; row < height; ++row) {
+        // Rows are stored bottom first: the pattern follows the stored order.
+        Bytes& r = rows[static_cast<std::size_t>(height - 1 - row)];
         for (uint32_t i = 0; i < stored; ++i) {
-            f.push_back(static_cast<uint8_t>(0x80u >> ((static_cast<uint32_t>(row) + i) % 8)));
+            r.push_back(static_cast<uint8_t>(0x80u >> ((static_cast<uint32_t>(row) + i) % 8)));
         }
     }
-    return f;
+    return kastest::MonochromeBmp(width, rows);
 }
 
 class Logo : public RegisterTest {};
