@@ -156,41 +156,29 @@ int16_t Article(Args& args) {
     return rc;
 }
 
-int16_t SaleReceiptNumber(Args&) {
-    uint16_t n = 0;
-    const int16_t rc = FPGetSaleCheckNumber(&n);
+// A query of one number or sum, printed under its label when it succeeds.
+template <typename T>
+int16_t ShowValue(int16_t(KASDRV_CALL* query)(T*), std::string_view label,
+                  void (*print)(std::string_view, int64_t)) {
+    T value{};
+    const int16_t rc = query(&value);
     if (rc != 0) {
-        PrintNumber("last sale receipt", n);
+        print(label, static_cast<int64_t>(value));
     }
     return rc;
+}
+
+int16_t SaleReceiptNumber(Args&) {
+    return ShowValue(&FPGetSaleCheckNumber, "last sale receipt", &PrintNumber);
 }
 
 int16_t PayoutReceiptNumber(Args&) {
-    uint16_t n = 0;
-    const int16_t rc = FPGetPayCheckNumber(&n);
-    if (rc != 0) {
-        PrintNumber("last payout receipt", n);
-    }
-    return rc;
+    return ShowValue(&FPGetPayCheckNumber, "last payout receipt", &PrintNumber);
 }
 
-int16_t SaleDaySum(Args&) {
-    int64_t sum = 0;
-    const int16_t rc = FPGetSaleDaySum(&sum);
-    if (rc != 0) {
-        PrintMoney("day sales", sum);
-    }
-    return rc;
-}
+int16_t SaleDaySum(Args&) { return ShowValue(&FPGetSaleDaySum, "day sales", &PrintMoney); }
 
-int16_t PayoutDaySum(Args&) {
-    int64_t sum = 0;
-    const int16_t rc = FPGetPayDaySum(&sum);
-    if (rc != 0) {
-        PrintMoney("day payouts", sum);
-    }
-    return rc;
-}
+int16_t PayoutDaySum(Args&) { return ShowValue(&FPGetPayDaySum, "day payouts", &PrintMoney); }
 
 int16_t ZNumber(Args&) {
     uint16_t n = 0;
@@ -241,12 +229,7 @@ int16_t Passwords(Args&) {
 }
 
 int16_t CashInDrawer(Args&) {
-    int64_t sum = 0;
-    const int16_t rc = FPGetMoneyInBox(&sum);
-    if (rc != 0) {
-        PrintMoney("cash in the drawer", sum);
-    }
-    return rc;
+    return ShowValue(&FPGetMoneyInBox, "cash in the drawer", &PrintMoney);
 }
 
 // ADDR PAGE COUNT: a hex dump, 16 bytes a line, each line with its address.
