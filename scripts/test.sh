@@ -21,13 +21,14 @@ stamp "tests"
 
 stamp "sanitizer build (clang: driver, emulator, fuzz targets)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKAS_FUZZ=ON -DKAS_BUILD_CONSOLE=OFF -DKAS_BUILD_BENCH=OFF >/dev/null
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DKAS_FUZZ=ON -DKAS_BUILD_CONSOLE=OFF \
+  -DKAS_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j"$(nproc)"
 stamp "sanitizer tests"
 (cd build-fuzz && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j2 --timeout 300)
 stamp "fuzzing"
-KAS_FUZZ_BUILD_DIR="$root/build-fuzz" scripts/fuzz.sh "${KAS_FUZZ_SECONDS:-30}"
+KAS_FUZZ_BUILD_DIR="$root/build-fuzz" scripts/fuzz.sh "${KAS_FUZZ_SECONDS:-20}"
 
 stamp "driver suite under valgrind"
 valgrind --quiet --leak-check=full --errors-for-leak-kinds=definite,indirect,possible \
