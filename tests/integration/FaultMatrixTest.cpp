@@ -43,7 +43,7 @@ const std::string kNoData = "Данные от ЭККР не были получ
 // A fault as the emulator takes it, and what it costs the driver.
 struct FaultCase {
     const char* name; // as reported
-    const char* spec; // for kasemu::parseFault
+    const char* trigger; // for kasemu::parseFault
     int deadlines;    // answer windows the driver must wait out
     double extraS;    // further time the register takes (SYN storm, delay)
     uint64_t frames;  // command frames the register receives, one per attempt
@@ -186,17 +186,17 @@ const std::string kShiftText =
 // register resynchronises. The driver must then either succeed (and the
 // register hold the logo) or fail with one of its texts.
 std::vector<Outcome> Acceptable(const ExportClass& c, const FaultCase& f) {
-    const std::string spec = f.spec;
-    if (spec == "ignore*3" || spec == "nak*3" || spec == "bad-checksum") {
+    const std::string trigger = f.trigger;
+    if (trigger == "ignore*3" || trigger == "nak*3" || trigger == "bad-checksum") {
         return {{0, kTimeout}};
     }
-    if (spec == "result:21") {
+    if (trigger == "result:21") {
         if (c.judge == ExportClass::Judge::None) {
             return {{-1, ""}};
         }
         return {{0, "\r\nНеверный пароль"}};
     }
-    if (spec == "status:0x20") {
+    if (trigger == "status:0x20") {
         switch (c.judge) {
         case ExportClass::Judge::None:
             return {{-1, ""}};
@@ -206,14 +206,14 @@ std::vector<Outcome> Acceptable(const ExportClass& c, const FaultCase& f) {
             return {{0, kShiftText}};
         }
     }
-    if (c.logo && (spec == "drop" || spec == "garbage:5" || spec == "syn-before-ack" ||
-                   spec.rfind("syn-storm", 0) == 0 || spec.rfind("delay", 0) == 0 ||
-                   spec == "cut" || spec == "nine-dles")) {
+    if (c.logo && (trigger == "drop" || trigger == "garbage:5" || trigger == "syn-before-ack" ||
+                   trigger.rfind("syn-storm", 0) == 0 || trigger.rfind("delay", 0) == 0 ||
+                   trigger == "cut" || trigger == "nine-dles")) {
         // (During the transfer SYNs are dropped, so a storm closes the
         // header's answer window as silence would.)
         return {{-1, ""}, {0, kTimeout}, {0, kProgrammingError}};
     }
-    if (spec == "ack-enq") {
+    if (trigger == "ack-enq") {
         // Success without reply data: the export judges the previous answer's
         // status, and has nothing to read.
         switch (c.reply) {
@@ -225,10 +225,10 @@ std::vector<Outcome> Acceptable(const ExportClass& c, const FaultCase& f) {
             return {{0, kNoData}};
         }
     }
-    if (spec == "length:-1" && c.reply != ExportClass::Reply::None) {
+    if (trigger == "length:-1" && c.reply != ExportClass::Reply::None) {
         return {{0, kBadReply}};
     }
-    if (spec == "length:1" && c.reply == ExportClass::Reply::Exact) {
+    if (trigger == "length:1" && c.reply == ExportClass::Reply::Exact) {
         return {{0, kBadReply}};
     }
     return {{-1, ""}};
@@ -337,7 +337,7 @@ CellReport RunCell(Register& reg, const ExportClass& c, const FaultCase& f) {
         return r;
     }
     reg.emu().resetCounters();
-    reg.emu().inject(*kasemu::parseFault(f.spec));
+    reg.emu().inject(*kasemu::parseFault(f.trigger));
     const auto t0 = Clock::now();
     const Outcome got{c.call(), DriverError()};
     r.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
