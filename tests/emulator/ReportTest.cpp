@@ -95,6 +95,28 @@ TEST_F(Register, CashierRegistration) {
     EXPECT_TRUE(printed(out.printed, "КАССИР Сидоренко"));
 }
 
+TEST_F(Register, CashierUnregistrationWithAnEmptyName) {
+    run(0x05, passwordData(0, 3, 55, "Иванова"));
+    Bytes stored = le(55, 2);
+    stored.push_back(3);
+    stored.push_back(0xFF);
+    ASSERT_EQ(run(0x06, stored).result, 0);
+    Bytes empty = le(55, 2);
+    empty.push_back(2); // another cashier signs off: cashier 3 stays on duty
+    empty.push_back(0);
+    empty[0] = 0;
+    EXPECT_EQ(run(0x06, empty).result, 0);
+    EXPECT_EQ(st().cashier, 3);
+    empty[0] = 54;
+    empty[2] = 3;
+    EXPECT_EQ(run(0x06, empty).result, result::BadPassword);
+    EXPECT_EQ(st().cashier, 3);
+    empty[0] = 55;
+    EXPECT_EQ(run(0x06, empty).result, 0);
+    EXPECT_EQ(st().cashier, -1);
+    EXPECT_EQ(deviceToUtf8(st().operators[3].name), "Иванова");
+}
+
 // Reports.
 
 TEST_F(Register, XReportNeedsTheReportPasswordAndNoOpenReceipt) {

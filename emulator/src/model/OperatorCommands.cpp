@@ -42,6 +42,8 @@ void setPassword(CommandContext& ctx) {
 }
 
 // 0x06: password (2), cashier, then name length and name, or 0xFF for the stored name.
+// An empty name signs the cashier off: no cashier is on duty afterwards when it was
+// this one, and the stored name is kept.
 void registerCashier(CommandContext& ctx) {
     if (!ctx.expectAtLeast(4)) {
         return;
@@ -70,6 +72,13 @@ void registerCashier(CommandContext& ctx) {
         return;
     }
     if (!ctx.password(op, password) || refuseWhenDocumentOpen(ctx)) {
+        return;
+    }
+    if (!stored && name.empty()) {
+        if (ctx.st.cashier == op) {
+            ctx.st.cashier = -1;
+        }
+        ctx.changed();
         return;
     }
     if (!stored) {
