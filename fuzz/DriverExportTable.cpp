@@ -1,5 +1,6 @@
 #include "DriverExportTable.h"
 
+#include "MonochromeBmp.h"
 #include "kasdrv.h"
 
 #include <array>
@@ -154,14 +155,16 @@ int16_t MemoryData(uint8_t wanted) {
 
 // A 16 x 3 logo: two bytes a row, stored rows padded to four bytes.
 int16_t Logo(FPBOOL doubleHeight) {
-    static const std::vector<uint8_t> image(62 + 3 * 4, 0x5A);
+    static const std::vector<uint8_t> image =
+        kastest::MonochromeBmp(16, std::vector<std::vector<uint8_t>>(3, {0x5A, 0x5A}));
     const FPBitmap bitmap{16, 3, image.data(), static_cast<uint32_t>(image.size())};
     return FPLoadBMP(0, 384, 100, &bitmap, doubleHeight, 0);
 }
 
 // A logo of 200 rows: enough raw blocks that answers to later blocks matter.
 int16_t LongLogo() {
-    static const std::vector<uint8_t> image(62 + 200 * 4, 0xA5);
+    static const std::vector<uint8_t> image = kastest::MonochromeBmp(
+        32, std::vector<std::vector<uint8_t>>(200, std::vector<uint8_t>(4, 0xA5)));
     const FPBitmap bitmap{32, 200, image.data(), static_cast<uint32_t>(image.size())};
     return FPLoadBMP(0, 384, 400, &bitmap, 0, -1);
 }

@@ -469,9 +469,9 @@ KASDRV_API int16_t KASDRV_CALL FPCutterStatus(FPBOOL* autoCut);
 
 /**
  * Loads a logo printed at the top of receipts (command 0x2D, then the image
- * rows top to bottom in raw 64-byte blocks). The bitmap is read as one bit
- * a dot whatever its colour depth. doubleHeight sends every row twice;
- * invert complements every byte.
+ * rows top to bottom in raw 64-byte blocks). The image must be a BMP file
+ * of one bit a dot; its rows are taken from its end. doubleHeight sends
+ * every row twice; invert complements every byte.
  *
  * Limits: width 8..maxWidth and a multiple of 8; height at least 1, and
  * the rows sent (twice the height with doubleHeight) at most maxHeight.
@@ -479,8 +479,10 @@ KASDRV_API int16_t KASDRV_CALL FPCutterStatus(FPBOOL* autoCut);
  * Errors, nothing sent: "Недопустимые размеры логотипа!…" with the allowed
  * sizes written in (two texts: sizes out of range, and a width that is no
  * multiple of 8); "Изображение логотипа не задано!" (NULL bitmap);
- * "Изображение логотипа короче, чем требуют его ширина и высота!" (the image
- * holds fewer bytes than its padded rows). After sending:
+ * "Изображение логотипа короче, чем требуют его ширина и высота!" (no "BM"
+ * at the start, headers cut off, or fewer bytes between the pixel-data
+ * offset of the file header and the end than the padded rows need); the
+ * size text also for a file of more than one bit a dot. After sending:
  * "Превышено время ожидания ответа от принтера!" (no answer to the header),
  * "Ошибка программирования логотипа!" (no answer to a block), or the
  * register's error; any error the register reports fails the call, status

@@ -4,6 +4,7 @@
 // reaches the port; texts given as NULL count as empty and are sent; NULL
 // outputs are skipped while the export still does its work.
 #include "ExportChecks.h"
+#include "MonochromeBmp.h"
 #include "kasdrv.h"
 
 #include <gtest/gtest.h>
@@ -59,8 +60,10 @@ struct Image {
     std::vector<uint8_t> bytes;
     FPBitmap bitmap{};
     Image(int32_t width, int32_t height, std::size_t rowsStored) {
-        const std::size_t row = (static_cast<std::size_t>(width > 0 ? width : 8) / 8 + 3) / 4 * 4;
-        bytes.assign(62 + row * rowsStored, 0x55);
+        const int fileWidth = width >= 8 ? width : 8;
+        bytes =
+            MonochromeBmp(fileWidth, std::vector<std::vector<uint8_t>>(
+                                         rowsStored, std::vector<uint8_t>(fileWidth / 8, 0x55)));
         bitmap = FPBitmap{width, height, bytes.data(), static_cast<uint32_t>(bytes.size())};
     }
 };
@@ -326,7 +329,7 @@ TEST(BadArguments, Logo) {
     Image tall(16, 51, 51);
     Image huge(16, INT32_MAX, 4);
     Image shortImage(16, 4, 3);
-    shortImage.bitmap.imageSize = 15; // four rows of four bytes need 16
+    // three rows stored where four are announced
     Image noPixels(16, 4, 4);
     noPixels.bitmap.image = nullptr;
     ExpectAllRefused({

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -183,7 +184,7 @@ TEST(LoadLogo, SizeWidthAndImageChecks) {
     const std::string shortText = "Изображение логотипа короче, чем требуют его ширина и высота!";
     ExpectRefusedUnsent(line, shortText,
                         [&] { return FPLoadBMP(1, 384, 96, &shortImage.bitmap, 0, 0); });
-    shortImage.bitmap.imageSize = 8; // exactly the rows, no headers: accepted
+    shortImage.bitmap.imageSize = static_cast<uint32_t>(shortImage.file.size());
     ExpectRefusedUnsent(line, "Изображение логотипа не задано!",
                         [] { return FPLoadBMP(1, 384, 96, nullptr, 0, 0); });
     ASSERT_EQ(FPLoadBMP(1, 384, 96, &shortImage.bitmap, 0, 0), -1);
@@ -191,6 +192,73 @@ TEST(LoadLogo, SizeWidthAndImageChecks) {
     ExpectRefusedUnsent(line, shortText,
                         [&] { return FPLoadBMP(1, 384, 96, &shortImage.bitmap, 0, 0); });
     EXPECT_FALSE(kasdrv::Session().LogoTransferMode);
+}
+
+// The file image is checked before anything is cut from it: a file that is
+// no BMP, is cut short, points its pixel data elsewhere or has more than one
+// bit a dot is refused unsent; sound variants of a monochrome file load.
+TEST(LoadLogo, FileImageIsCheckedBeforeSending) {
+    const std::string shortText = "Изображение логотипа короче, чем требуют его ширина и высота!";
+    const std::vector<Bytes> rows = {{0x81, 0x42}, {0x24, 0x18}};
+    const Bytes good = BmpFile(16, rows);
+    const auto put16 = [](Bytes& f, std::size_t at, uint16_t v) {
+        f[at] = static_cast<uint8_t>(v);
+        f[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    // The same rows behind the old 12-byte header, palette of three bytes a colour.
+    Bytes core = {'B', 'M', 0,  0, 0, 0, 0, 0, 0, 0, 32, 0, 0, 0,    12,   0,
+                  0,   0,   16, 0, 2, 0, 1, 0, 1, 0, 0,  0, 0, 0xFF, 0xFF, 0xFF};
+    core.insert(core.end(), good.end() - 8, good.end());
+    struct Case {
+        const char* name;
+        std::function<void(Bytes&)> change;
+        std::string refusal; // empty: loads
+    };
+    const std::vector<Case> cases = {
+        {"as written", [](Bytes&) {}, ""},
+        {"no BM", [](Bytes& f) { f[0] = 'P'; }, shortText},
+        {"BA", [](Bytes& f) { f[1] = 'A'; }, shortText},
+        {"last byte missing", [](Bytes& f) { f.pop_back(); }, shortText},
+        {"cut inside the headers", [](Bytes& f) { f.resize(29); }, shortText},
+        {"only the file header", [](Bytes& f) { f.resize(14); }, shortText},
+        {"only the rows", [&](Bytes& f) { f = Bytes(good.end() - 8, good.end()); }, shortText},
+        {"offset past the end", [&](Bytes& f) { put16(f, 10, 71); }, shortText},
+        {"offset leaves too few bytes", [&](Bytes& f) { put16(f, 10, 63); }, shortText},
+        {"offset inside the headers", [&](Bytes& f) { put16(f, 10, 40); }, shortText},
+        {"info header of 4 bytes", [&](Bytes& f) { put16(f, 14, 4); }, shortText},
+        {"24 bits a dot", [&](Bytes& f) { put16(f, 28, 24); }, SizeText(384, 96)},
+        {"8 bits a dot", [&](Bytes& f) { put16(f, 28, 8); }, SizeText(384, 96)},
+        {"4 bits a dot", [&](Bytes& f) { put16(f, 28, 4); }, SizeText(384, 96)},
+        {"no depth", [&](Bytes& f) { put16(f, 28, 0); }, SizeText(384, 96)},
+        {"a gap between palette and rows",
+         [&](Bytes& f) {
+             f.insert(f.begin() + 62, 6, 0xCC);
+             put16(f, 10, 68);
+         },
+         ""},
+        {"old 12-byte header", [&](Bytes& f) { f = core; }, ""},
+        {"old header, 24 bits",
+         [&](Bytes& f) {
+             f = core;
+             put16(f, 24, 24);
+         },
+         SizeText(384, 96)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedLine line;
+        LogoRegister reg(line);
+        Bytes file = good;
+        c.change(file);
+        const FPBitmap bitmap{16, 2, file.data(), static_cast<uint32_t>(file.size())};
+        if (c.refusal.empty()) {
+            ASSERT_EQ(FPLoadBMP(1, 384, 96, &bitmap, 0, 0), -1) << ErrorTextUtf8();
+            EXPECT_EQ(RawBlocks(line), (std::vector<Bytes>{{0x81, 0x42, 0x24, 0x18}}));
+        } else {
+            ExpectRefusedUnsent(line, c.refusal,
+                                [&] { return FPLoadBMP(1, 384, 96, &bitmap, 0, 0); });
+        }
+    }
 }
 
 TEST(LoadLogo, TransferModeIsClearedOnEveryWayOut) {

@@ -7,6 +7,7 @@
 // back through a pipe. Within a class every cell runs against the same emulator,
 // whose state is set back to the factory's before each cell.
 #include "EmulatorFixture.h"
+#include "MonochromeBmp.h"
 
 #include "kasemu/Emulator.h"
 #include "kasemu/Faults.h"
@@ -42,11 +43,11 @@ const std::string kNoData = "Данные от ЭККР не были получ
 
 // A fault as the emulator takes it, and what it costs the driver.
 struct FaultCase {
-    const char* name; // as reported
+    const char* name;    // as reported
     const char* trigger; // for kasemu::parseFault
-    int deadlines;    // answer windows the driver must wait out
-    double extraS;    // further time the register takes (SYN storm, delay)
-    uint64_t frames;  // command frames the register receives, one per attempt
+    int deadlines;       // answer windows the driver must wait out
+    double extraS;       // further time the register takes (SYN storm, delay)
+    uint64_t frames;     // command frames the register receives, one per attempt
 };
 
 // What the register does wrong, and how the link is bound to react:
@@ -109,7 +110,8 @@ bool Sell(int32_t price) {
 
 const FPBitmap& SmallLogo() {
     // 16 x 8 dots: two bytes a row, stored in rows of four.
-    static const std::vector<uint8_t> image(62 + 8 * 4, 0x3C);
+    static const std::vector<uint8_t> image =
+        kastest::MonochromeBmp(16, std::vector<std::vector<uint8_t>>(8, {0x3C, 0x3C}));
     static const FPBitmap bitmap{16, 8, image.data(), static_cast<uint32_t>(image.size())};
     return bitmap;
 }

@@ -2,6 +2,7 @@
 // every SYN byte, at sequence numbers around 22 (a SYN when echoed) and away from it; the
 // logo on the receipts and in the image file.
 #include "EmulatorFixture.h"
+#include "MonochromeBmp.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,16 +19,7 @@ namespace {
 // A 1-bit BMP file image of `rows` (top row first, width/8 bytes each): a 62-byte header and
 // palette, then the rows bottom first, each padded to 4 bytes.
 std::vector<uint8_t> BmpImage(int width, const std::vector<std::vector<uint8_t>>& rows) {
-    const std::size_t stored = (static_cast<std::size_t>(width) / 8 + 3) / 4 * 4;
-    std::vector<uint8_t> image(62, 0);
-    image[0] = 'B';
-    image[1] = 'M';
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        std::vector<uint8_t> padded = *row;
-        padded.resize(stored, 0xAA); // the padding is never sent
-        image.insert(image.end(), padded.begin(), padded.end());
-    }
-    return image;
+    return MonochromeBmp(width, rows, 0xAA); // the padding is never sent
 }
 
 std::vector<std::vector<uint8_t>> Rows(int width, int height) {

@@ -1,5 +1,6 @@
 // The printed logo: loading a monochrome bitmap into the register in raw
 // 64-byte blocks, and switching its printing on and off.
+#include "BmpFileImage.h"
 #include "CommandExport.h"
 #include "DriverUnit.h"
 #include "PrinterError.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -26,6 +28,9 @@ CommandBuilder LogoCommand(uint16_t password, uint8_t onOff, uint16_t width, uin
     command.U16(password).U8(onOff).U16(width).U16(height);
     return command;
 }
+
+constexpr std::string_view kShortImageText =
+    "Изображение логотипа короче, чем требуют его ширина и высота!";
 
 std::string SizeLimitsText(uint16_t maxWidth, uint16_t maxHeight) {
     return "Количество точек по ширине: X = 8.." + std::to_string(maxWidth) + ".\r\n" +
@@ -78,10 +83,11 @@ KASDRV_API int16_t KASDRV_CALL FPLoadBMP(uint16_t password, uint16_t maxWidth, u
     const int64_t width = bitmap->width;
     const int64_t height = bitmap->height;
     const int64_t sentHeight = doubleHeight != 0 ? 2 * height : height;
+    const std::string sizeText = "Недопустимые размеры логотипа!\r\n\r\nДопустимые размеры:\r\n" +
+                                 SizeLimitsText(maxWidth, maxHeight) +
+                                 "\r\nСохраните файл в монохромном режиме.";
     if (width < kNarrowestLogo || width > maxWidth || height <= 0 || sentHeight > maxHeight) {
-        return Refuse("Недопустимые размеры логотипа!\r\n\r\nДопустимые размеры:\r\n" +
-                      SizeLimitsText(maxWidth, maxHeight) +
-                      "\r\nСохраните файл в монохромном режиме.");
+        return Refuse(sizeText);
     }
     if (width % 8 != 0) {
         return Refuse("Недопустимые размеры логотипа!\r\n\r\nКоличество точек по ширине "
@@ -89,8 +95,17 @@ KASDRV_API int16_t KASDRV_CALL FPLoadBMP(uint16_t password, uint16_t maxWidth, u
                       SizeLimitsText(maxWidth, maxHeight));
     }
     const auto storedRow = static_cast<uint64_t>((width / 8 + 3) / 4 * 4);
-    if (bitmap->image == nullptr || bitmap->imageSize < storedRow * static_cast<uint64_t>(height)) {
-        return Refuse("Изображение логотипа короче, чем требуют его ширина и высота!");
+    // The rows are cut from the end of the file image: a truncated or
+    // foreign file would otherwise go out as a garbage logo, and a colour
+    // file as stripes.
+    switch (CheckBmpImage(bitmap->image, bitmap->imageSize,
+                          storedRow * static_cast<uint64_t>(height))) {
+    case BmpImageFault::None:
+        break;
+    case BmpImageFault::Malformed:
+        return Refuse(kShortImageText);
+    case BmpImageFault::NotMonochrome:
+        return Refuse(sizeText);
     }
     const Bytes data = LogoRows(*bitmap, doubleHeight != 0, invert != 0);
 
