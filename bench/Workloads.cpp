@@ -1,5 +1,6 @@
 #include "Workloads.h"
 
+#include "MonochromeBmp.h"
 #include "kasdrv.h"
 
 #include <cstdint>
@@ -46,7 +47,8 @@ bool TenLineReceipt() {
     int64_t cost = 0;
     int64_t total = 0;
     for (int i = 0; i < 10; ++i) {
-        if (FPSale(&cost, &total, 1000, 3, 1250 + i, 0, 0, 0, "\xD2\xEE\xE2\xE0\xF0", 1000 + i) == 0) {
+        if (FPSale(&cost, &total, 1000, 3, 1250 + i, 0, 0, 0, "\xD2\xEE\xE2\xE0\xF0", 1000 + i) ==
+            0) {
             return false;
         }
     }
@@ -81,12 +83,87 @@ bool ProgramAndReadArticle() {
     return readName != nullptr && name == readName && readPrice == price;
 }
 
+bool XReport() {
+    return FPDayReport(0) != 0;
+}
+
+bool DayReportQuery() {
+    uint16_t saleReceipts = 0;
+    uint16_t payoutReceipts = 0;
+    int64_t saleByGroup[6] = {};
+    int64_t saleByForm[4] = {};
+    int64_t payoutByGroup[6] = {};
+    int64_t payoutByForm[4] = {};
+    int64_t sums[6] = {};
+    return FPGetDayReport(&saleReceipts, &payoutReceipts, saleByGroup, 5, saleByForm, 3,
+                          payoutByGroup, 5, payoutByForm, 3, &sums[0], &sums[1], &sums[2], &sums[3],
+                          &sums[4], &sums[5]) != 0;
+}
+
+namespace {
+
+constexpr int kHundred = 100;
+
+std::string ArticleName(int64_t code) {
+    return "Article " + std::to_string(code);
+}
+
+// Prices whose two low bytes both run from 1 to 100, 0x16 among them.
+int32_t ArticlePrice(int64_t code) {
+    return static_cast<int32_t>(code * 257);
+}
+
+} // namespace
+
+bool ProgramHundredArticles() {
+    for (int64_t code = 1; code <= kHundred; ++code) {
+        if (FPProgArt(0, 3, ArticlePrice(code), 0, ArticleName(code).c_str(), code) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ReadHundredArticles() {
+    for (int64_t code = 1; code <= kHundred; ++code) {
+        uint8_t length = 0;
+        const char* name = nullptr;
+        int32_t price = 0;
+        if (FPGetArticleInfo(&length, &name, &price, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, &code) == 0 ||
+            name == nullptr || ArticleName(code) != name || price != ArticlePrice(code)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LoadLogo384x100() {
+    static const std::vector<uint8_t> file = [] {
+        std::vector<std::vector<uint8_t>> rows(100, std::vector<uint8_t>(384 / 8));
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            for (std::size_t c = 0; c < rows[r].size(); ++c) {
+                rows[r][c] = static_cast<uint8_t>(r * 7 + c * 13); // every byte value, 0x16 too
+            }
+        }
+        return kastest::MonochromeBmp(384, rows);
+    }();
+    const FPBitmap bitmap{384, 100, file.data(), static_cast<uint32_t>(file.size())};
+    return FPLoadBMP(0, 448, 1050, &bitmap, 0, 0) != 0;
+}
+
 std::vector<Workload> AllWorkloads() {
+    const std::vector<int> all = {9600, 19200, 38400};
     return {
-        {"FPGetDate", {9600, 19200, 38400}, 60, {}, &GetDate},
-        {"FPGetStatus", {9600, 19200, 38400}, 20, {}, &GetStatus},
-        {"receipt-10-lines", {9600, 38400}, 4, {}, &TenLineReceipt},
-        // 200 articles at 38400 bit/s: the bulk article run with a check of each.
+        {"status", all, 20, {}, &GetStatus},
+        {"date", all, 60, {}, &GetDate},
+        {"receipt-10-lines", all, 6, {}, &TenLineReceipt},
+        {"x-report", all, 20, {}, &XReport},
+        {"day-report-query", all, 10, {}, &DayReportQuery},
+        {"articles-100-program", all, 2, {}, &ProgramHundredArticles},
+        {"articles-100-read", all, 2, [] { ProgramHundredArticles(); }, &ReadHundredArticles},
+        {"logo-384x100", all, 2, {}, &LoadLogo384x100},
+        // 200 articles at 38400 bit/s, each programmed and read back at once.
         {"article-prog-read", {38400}, 50, &FirstArticle, &ProgramAndReadArticle},
     };
 }

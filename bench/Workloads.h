@@ -10,10 +10,10 @@ namespace kasbench {
 
 struct Workload {
     std::string name;
-    std::vector<int> bauds;       // line speeds it is measured at
-    int iterations;               // at 9600 bit/s; scaled up with the speed
-    std::function<void()> setup;  // once per line speed, not timed (may be empty)
-    std::function<bool()> run;    // one unit of work; false on a driver failure
+    std::vector<int> bauds;      // line speeds it is measured at
+    int iterations;              // at 9600 bit/s; scaled up with the speed
+    std::function<void()> setup; // once per line speed, not timed (may be empty)
+    std::function<bool()> run;   // one unit of work; false on a driver failure
 };
 
 std::vector<Workload> AllWorkloads();
@@ -26,6 +26,13 @@ bool TenLineReceipt();
 // Programs the next article and reads it back; FirstArticle starts again at number 1.
 void FirstArticle();
 bool ProgramAndReadArticle();
+bool XReport();
+bool DayReportQuery();
+// A hundred articles programmed (numbers 1-100) and read back with a check of each.
+bool ProgramHundredArticles();
+bool ReadHundredArticles();
+// A logo of 384 x 100 dots loaded in raw blocks.
+bool LoadLogo384x100();
 // Releases a text block the driver handed out (free() on POSIX, LocalFree() on Windows).
 void ReleaseDriverBlock(char* block);
 

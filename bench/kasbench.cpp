@@ -1,32 +1,47 @@
 // Runs every workload against an in-process emulator whose line is paced at
-// the real speed (10 bits a byte), and prints the mean time per unit of work
-// beside the wire time of the bytes that crossed the line.
+// the real speed (10 bits a byte), times every run and prints, per workload
+// and line speed, the mean and 95th percentile beside the wire-time floor of
+// the bytes that crossed the line, and their ratios.
 //
-//   kasbench [--quick] [WORKLOAD...]
+//   kasbench [--quick] [--json] [WORKLOAD...]
+//
+// --json prints the figures as JSON on stdout and the table on stderr.
+#include "Report.h"
+#include "Stats.h"
 #include "Workloads.h"
 
 #include "kasdrv.h"
 #include "kasemu/Emulator.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
-int SpeedIndex(int baud) { return baud == 9600 ? 0 : baud == 19200 ? 1 : 2; }
+int SpeedIndex(int baud) {
+    return baud == 9600 ? 0 : baud == 19200 ? 1 : 2;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     bool quick = false;
+    bool json = false;
     std::vector<std::string> only;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--quick") {
             quick = true;
+        } else if (a == "--json") {
+            json = true;
+        } else if (a == "--help" || a.starts_with("-")) {
+            std::fprintf(stderr, "usage: kasbench [--quick] [--json] [WORKLOAD...]\n");
+            return a == "--help" ? 0 : 2;
         } else {
             only.push_back(a);
         }
@@ -39,11 +54,9 @@ int main(int argc, char** argv) {
     const std::string dir = tmpl;
     ::setenv("KASDRV_DEVICES", dir.c_str(), 1);
 
-    // A 0x16 byte from the register makes the driver pause 200 ms whether it is a SYN or
-    // data inside an answer frame (a sum, a checksum): "pauses" counts them, "net" is the
-    // ratio with those pauses taken out.
-    std::printf("%-22s %7s %6s %10s %10s %10s %8s %7s %7s\n", "workload", "baud", "runs",
-                "mean ms", "wire ms", "bytes/run", "pauses", "ratio", "net");
+    std::FILE* table = json ? stderr : stdout;
+    kasbench::PrintTableHeader(table);
+    std::vector<kasbench::Figures> all;
     int failures = 0;
     for (const kasbench::Workload& w : kasbench::AllWorkloads()) {
         if (!only.empty() && std::find(only.begin(), only.end(), w.name) == only.end()) {
@@ -58,36 +71,40 @@ int main(int argc, char** argv) {
             kasemu::Emulator emu(opt);
             if (FPInit(1, static_cast<uint32_t>(baud), 1, 1) == 0) {
                 std::fprintf(stderr, "cannot open the emulator's port\n");
+                std::filesystem::remove_all(dir);
                 return 1;
             }
             if (w.setup) {
                 w.setup();
             }
             w.run(); // warm-up
-            const int runs = std::max(quick ? 2 : 1, (quick ? w.iterations / 10 : w.iterations) *
-                                                         baud / 9600);
+            const int runs =
+                std::max(quick ? 2 : 1, (quick ? w.iterations / 10 : w.iterations) * baud / 9600);
+            std::vector<double> runMs;
+            runMs.reserve(static_cast<std::size_t>(runs));
+            int failed = 0;
             emu.resetCounters();
-            const auto start = std::chrono::steady_clock::now();
             for (int i = 0; i < runs; ++i) {
-                if (!w.run()) {
-                    ++failures;
+                const auto start = std::chrono::steady_clock::now();
+                const bool ok = w.run();
+                runMs.push_back(std::chrono::duration<double, std::milli>(
+                                    std::chrono::steady_clock::now() - start)
+                                    .count());
+                if (!ok) {
+                    ++failed;
                     std::fprintf(stderr, "%s failed: %s\n", w.name.c_str(), FPErrorMessage());
                 }
             }
-            const double elapsedMs = std::chrono::duration<double, std::milli>(
-                                         std::chrono::steady_clock::now() - start)
-                                         .count();
             const auto c = emu.counters();
-            const double bytes = static_cast<double>(c.bytesReceived + c.bytesSent);
-            const double wireMs = bytes * 10.0 * 1000.0 / baud;
-            const double pauseMs = static_cast<double>(c.synValuedBytesSent) * 200.0;
-            std::printf("%-22s %7d %6d %10.2f %10.2f %10.1f %8.2f %7.3f %7.3f\n",
-                        w.name.c_str(), baud, runs, elapsedMs / runs, wireMs / runs, bytes / runs,
-                        static_cast<double>(c.synValuedBytesSent) / runs, elapsedMs / wireMs,
-                        (elapsedMs - pauseMs) / wireMs);
-            std::fflush(stdout);
+            all.push_back(kasbench::Summarise(
+                w.name, baud, runMs, static_cast<double>(c.bytesReceived + c.bytesSent), failed));
+            kasbench::PrintTableRow(table, all.back());
+            failures += failed;
             FPClose();
         }
+    }
+    if (json) {
+        std::fputs(kasbench::ToJson(all).c_str(), stdout);
     }
     std::filesystem::remove_all(dir);
     return failures == 0 ? 0 : 1;

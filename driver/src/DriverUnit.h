@@ -39,6 +39,8 @@ bool EndsWithFrameEnd(std::span<const uint8_t> bytes);
 bool SendCommand(std::span<const uint8_t> command, bool raw);
 
 // Collects one answer into RawAnswer; true when it is complete and begins with ACK.
+// A SYN before the answer frame pauses 200 ms and restarts the deadline (in logo-transfer
+// mode it is dropped); inside the frame a byte 0x16 is data like any other.
 bool ReceiveAnswer();
 
 // Checks the answer's shape and checksum and unpacks the status bytes and ReplyData.

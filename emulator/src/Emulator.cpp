@@ -154,7 +154,6 @@ Emulator::Emulator(EmulatorOptions options) : impl_(std::make_unique<Impl>()) {
     lc.pace = d.options.pace;
     lc.strictSpeed = d.options.strictSpeed;
     lc.trace = d.options.trace;
-    lc.synFreeAnswers = d.options.synFreeAnswers;
     lc.traceSink = d.options.traceSink;
     Impl* impl = impl_.get();
     lc.onOutcome = [impl](const Outcome& out) {

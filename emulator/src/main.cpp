@@ -24,8 +24,6 @@ void usage(std::ostream& os) {
           "  --pace             bytes take their wire time at the line speed (10 bits a byte)\n"
           "  --strict-speed     bytes sent at another line speed than the register's are noise\n"
           "  --trace            every frame in hex with direction and time on stderr\n"
-          "  --syn-free         choose answer header bytes so that no answer holds a SYN\n"
-          "                     (the host waits 200 ms at each); default: always echoed\n"
           "  --print-speed LPS  printer speed in lines a second (default 20, 0 instant)\n"
           "  --tape FILE        append the printed paper tape (UTF-8) to FILE\n"
           "  --tape-stdout      also print the paper tape on stdout\n"
@@ -78,8 +76,6 @@ int main(int argc, char** argv) {
             opt.strictSpeed = true;
         } else if (a == "--trace") {
             opt.trace = true;
-        } else if (a == "--syn-free") {
-            opt.synFreeAnswers = true;
         } else if (a == "--tape-stdout") {
             opt.tapeToStdout = true;
         } else if (a == "--port" || a == "--link" || a == "--model" || a == "--firmware" ||

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using kasdrv::Bytes;
 using kasdrv::Session;
 using namespace kastest;
@@ -14,8 +16,10 @@ namespace {
 const std::string kTimeout = "Превышено время ожидания ответа от принтера!";
 
 TEST(FrameCodec, BuildsTheWorkedFrames) {
-    EXPECT_EQ(kasdrv::BuildFrame(1, Bytes{0x00}), (Bytes{0x10, 0x02, 0x01, 0x00, 0xFF, 0x10, 0x03}));
-    EXPECT_EQ(kasdrv::BuildFrame(2, Bytes{0x01}), (Bytes{0x10, 0x02, 0x02, 0x01, 0xFD, 0x10, 0x03}));
+    EXPECT_EQ(kasdrv::BuildFrame(1, Bytes{0x00}),
+              (Bytes{0x10, 0x02, 0x01, 0x00, 0xFF, 0x10, 0x03}));
+    EXPECT_EQ(kasdrv::BuildFrame(2, Bytes{0x01}),
+              (Bytes{0x10, 0x02, 0x02, 0x01, 0xFD, 0x10, 0x03}));
     // A sequence byte equal to DLE is doubled.
     EXPECT_EQ(kasdrv::BuildFrame(0x10, Bytes{0x0E}),
               (Bytes{0x10, 0x02, 0x10, 0x10, 0x0E, 0xE2, 0x10, 0x03}));
@@ -116,6 +120,87 @@ TEST(Transaction, SynExtendsTheDeadlineAndStaysInTheAnswer) {
     EXPECT_EQ(Session().RawAnswer[1], 0x16);
 }
 
+// A byte 0x16 inside the answer frame is data: it is kept, costs no pause and does not
+// restart the deadline, in logo-transfer mode too.
+TEST(Transaction, ByteSynInsideTheFrameIsData) {
+    struct Case {
+        const char* what;
+        uint8_t sequenceBefore; // the command goes out with the next one
+        Bytes payload;
+        bool logoMode;
+    };
+    const Case cases[] = {
+        {"reply datum", 0, Payload(0, 0, 0, {0x16, 0x42}), false},
+        {"checksum", 0, Payload(0, 0, 0, {0xE9}), false},
+        {"answer of sequence 22", 21, Bytes{0x16, 0x00, 0x00, 0x00, 0x00, 0x24}, false},
+        {"logo header answer", 21, Bytes{0x16, 0x2D, 0x00, 0x00, 0x00}, true},
+        {"logo answer datum", 0, Bytes{0x01, 0x2D, 0x00, 0x00, 0x00, 0x16}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedLine line;
+        const Bytes answer = AnswerFrame(c.payload);
+        ASSERT_NE(std::find(answer.begin() + 1, answer.end(), 0x16), answer.end());
+        line.port.responder = [&answer](const Bytes&) { return Now(answer); };
+        Session().Sequence = c.sequenceBefore;
+        Session().LogoTransferMode = c.logoMode;
+        const double start = line.clock.NowMs();
+        const bool ok = kasdrv::ExecuteCommand(Bytes{0x2D});
+        Session().LogoTransferMode = false;
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(line.port.writes.size(), 1u);
+        EXPECT_EQ(line.port.writes[0][2], static_cast<uint8_t>(c.sequenceBefore + 1));
+        EXPECT_EQ(line.clock.NowMs() - start, 0.0) << "no pause for a data byte";
+        EXPECT_EQ(Session().RawAnswer, answer);
+        EXPECT_EQ(Session().ReplyData, Bytes(c.payload.begin() + 5, c.payload.end()));
+    }
+}
+
+TEST(Transaction, ByteSynInsideTheFrameDoesNotExtendTheDeadline) {
+    ScriptedLine line;
+    int calls = 0;
+    line.port.responder = [&calls](const Bytes&) {
+        std::vector<LineByte> bytes = Now(AnswerFrame(Payload(0, 0, 0, {0x16})));
+        if (++calls == 1) {
+            // The datum 0x16 comes 1.5 s after the send, the rest 0.3 s later: too late.
+            // ACK, DLE STX, five header bytes, the datum, the checksum.
+            bytes[8].delayMs = 1500;
+            bytes[9].delayMs = 300;
+        }
+        return bytes;
+    };
+    ASSERT_EQ(FPGetPaperState(nullptr, nullptr, nullptr, nullptr, nullptr), -1);
+    EXPECT_EQ(line.port.writes.size(), 2u);
+}
+
+// Before the frame a SYN is the busy signal: 200 ms pause, kept in the answer; dropped
+// without a pause in logo-transfer mode.
+TEST(Transaction, SynBeforeTheFrameKeepsItsHandling) {
+    for (const bool logoMode : {false, true}) {
+        SCOPED_TRACE(logoMode ? "logo-transfer mode" : "normal");
+        ScriptedLine line;
+        const Bytes frame = AnswerFrame(Payload(0, 0, 0, {0x24}), false);
+        line.port.responder = [&frame](const Bytes&) {
+            Bytes bytes = {0x06, 0x16, 0x16};
+            bytes.insert(bytes.end(), frame.begin(), frame.end());
+            return Now(bytes);
+        };
+        Session().LogoTransferMode = logoMode;
+        const double start = line.clock.NowMs();
+        const bool ok = kasdrv::ExecuteCommand(Bytes{0x30});
+        Session().LogoTransferMode = false;
+        ASSERT_TRUE(ok);
+        Bytes expected = {0x06};
+        if (!logoMode) {
+            expected.insert(expected.end(), {0x16, 0x16});
+        }
+        expected.insert(expected.end(), frame.begin(), frame.end());
+        EXPECT_EQ(Session().RawAnswer, expected);
+        EXPECT_EQ(line.clock.NowMs() - start, logoMode ? 0.0 : 400.0);
+        EXPECT_EQ(Session().ReplyData, Bytes{0x24});
+    }
+}
+
 TEST(Transaction, LateByteIsNotUsed) {
     ScriptedLine line;
     int calls = 0;
@@ -206,7 +291,8 @@ TEST(Transaction, NoOpenPortFailsThroughTheTimeout) {
 
 TEST(DeviceText, ReplacesUkrainianLettersAndNumeroSign) {
     // Ґ ґ І і № in Windows-1251.
-    EXPECT_EQ(kasdrv::ToDeviceText("\xA5\xB4\xB2\xB3\xB9"), "\xF6\xF7Ii" "N");
+    EXPECT_EQ(kasdrv::ToDeviceText("\xA5\xB4\xB2\xB3\xB9"), "\xF6\xF7Ii"
+                                                            "N");
     // Є є Ї ї and Cyrillic letters go to their code page 866 places.
     EXPECT_EQ(kasdrv::ToDeviceText("\xAA\xBA\xAF\xBF\xC0\xFF"), "\xF2\xF3\xF4\xF5\x80\xEF");
     EXPECT_EQ(kasdrv::FromDeviceText("\x80\xEF\xF2"), "\xC0\xFF\xAA");

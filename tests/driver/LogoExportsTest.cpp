@@ -337,17 +337,21 @@ TEST(LoadLogo, SynBytesAreDroppedWhileTransferring) {
         EXPECT_EQ(line.port.writes.size(), 3u);
     }
     {
-        // A 0x16 inside the header's answer frame is lost too, and the frame
-        // with it: the checksum no longer adds up.
+        // A 0x16 inside the header's answer frame is data, not a SYN: the frame
+        // stays whole, without a pause, and the transfer goes on.
         ScriptedLine line;
-        line.port.responder = [](const Bytes&) {
-            return Now(AnswerFrame(Bytes{0x16, 0x2D, 0x00, 0x00, 0x00}));
+        const Bytes header = AnswerFrame(Bytes{0x16, 0x2D, 0x00, 0x00, 0x00});
+        line.port.responder = [&header](const Bytes& written) {
+            return IsFrame(written) ? Now(header) : Now(Bytes{0x06, 0x05});
         };
-        EXPECT_EQ(FPLoadBMP(1, 384, 96, &logo.bitmap, 0, 0), 0);
-        EXPECT_EQ(ErrorTextUtf8(), "Превышено время ожидания ответа от принтера!");
-        EXPECT_EQ(line.port.writes.size(), 1u);
-        // Outside the transfer the same answer is fine.
+        const double start = line.clock.NowMs();
+        ASSERT_EQ(FPLoadBMP(1, 384, 96, &logo.bitmap, 0, 0), -1);
+        EXPECT_EQ(line.port.writes.size(), 2u);
+        EXPECT_EQ(line.clock.NowMs() - start, 0.0);
+        // Outside the transfer the same answer is fine as well.
+        line.port.responder = [&header](const Bytes&) { return Now(header); };
         EXPECT_EQ(FPEnableBMP(1), -1);
+        EXPECT_EQ(kasdrv::Session().RawAnswer, header);
     }
 }
 

@@ -182,35 +182,27 @@ TEST(Codec, RawBlockChecksum) {
     EXPECT_FALSE(c.checksumOk());
 }
 
-TEST(Codec, AnswerHeaderChosenToAvoidSyn) {
-    // Echoing sequence 0x16 would put a SYN in the frame; so would a checksum of 0x16.
-    wire::AnswerHeader h{0x16, 0x2D, 0, 0, 0};
-    ASSERT_TRUE(wire::avoidSyn(h, {}));
-    EXPECT_NE(h.sequence, wire::SYN);
-    EXPECT_EQ(h.command, 0x2D);
-    EXPECT_NE(wire::checksum(wire::answerPayload(h, {})), wire::SYN);
+TEST(Codec, BytesOfValueSynAreFrameDataBothWays) {
+    // An answer of sequence 22, and one whose checksum is 0x16 (0xBD + 0x2D = 0xEA), keep
+    // those bytes as they are.
+    const Bytes seq22 = wire::encodeFrame(wire::answerPayload({0x16, 0x2D, 0, 0, 0}, {}));
+    EXPECT_EQ(hex(seq22), "10 02 16 2D 00 00 00 BD 10 03");
+    const Bytes sum22 = wire::encodeFrame(wire::answerPayload({0xBD, 0x2D, 0, 0, 0}, {}));
+    EXPECT_EQ(hex(sum22), "10 02 BD 2D 00 00 00 16 10 03");
 
-    wire::AnswerHeader sum{0xBD, 0x2D, 0, 0, 0}; // 0xBD + 0x2D = 0xEA: checksum 0x16
-    ASSERT_EQ(wire::checksum(wire::answerPayload(sum, {})), wire::SYN);
-    ASSERT_TRUE(wire::avoidSyn(sum, {}));
-    EXPECT_NE(wire::checksum(wire::answerPayload(sum, {})), wire::SYN);
-
-    // A header that is already free of SYN stays as it is.
-    wire::AnswerHeader plain{0x07, 0x2D, 0, 0, 0};
-    ASSERT_TRUE(wire::avoidSyn(plain, {}));
-    EXPECT_EQ(plain.sequence, 0x07);
-
-    // Every sequence and status gives a frame without SYN, unless the status is one.
+    // A command frame with 0x16 anywhere decodes whole, whatever the sequence.
     for (int seq = 0; seq < 256; ++seq) {
-        for (int st = 0; st < 256; ++st) {
-            wire::AnswerHeader c{static_cast<std::uint8_t>(seq), 0x2D,
-                                 static_cast<std::uint8_t>(st), 0, 0};
-            ASSERT_EQ(wire::avoidSyn(c, {}), st != wire::SYN) << seq << " " << st;
-            if (st != wire::SYN) {
-                const Bytes f = wire::encodeFrame(wire::answerPayload(c, {}));
-                ASSERT_EQ(std::count(f.begin(), f.end(), wire::SYN), 0) << seq << " " << st;
-            }
+        SCOPED_TRACE(seq);
+        const Bytes f = wire::encodeFrame(Bytes{static_cast<std::uint8_t>(seq), 0x16, 0x16, 0x10});
+        wire::FrameDecoder decoder;
+        wire::FrameDecoder::Event event;
+        for (const std::uint8_t b : f) {
+            event = decoder.push(b);
         }
+        ASSERT_EQ(event.kind, wire::FrameDecoder::Kind::Frame);
+        EXPECT_EQ(event.frame.sequence, seq);
+        EXPECT_EQ(event.frame.command, 0x16);
+        EXPECT_EQ(hex(event.frame.data), "16 10");
     }
 }
 

@@ -54,7 +54,6 @@ class LogoModel : public ::testing::Test, public ModelFixture {
 TEST_F(LogoModel, HeaderAnnouncesTheBlocksAndTheLastCompletesTheLogo) {
     auto out = run(0x2D, logoHeader(384, 100));
     ASSERT_EQ(out.result, 0);
-    EXPECT_TRUE(out.synFree);
     ASSERT_TRUE(out.raw);
     EXPECT_EQ(out.raw->totalBytes, 4800u); // 75 blocks of 64
     EXPECT_EQ(out.raw->blockSize, 64u);
@@ -178,14 +177,14 @@ class LogoLink : public ::testing::Test {
     Link link{port, model, mutex, faults, LinkConfig{}};
 };
 
-TEST_F(LogoLink, TheHeaderAnswerAvoidsSynWhateverTheSequence) {
+TEST_F(LogoLink, TheHeaderAnswerEchoesEverySequence) {
     for (int seq = 1; seq <= 255; ++seq) {
         SCOPED_TRACE(seq);
         const Bytes out = exchange(frame(static_cast<std::uint8_t>(seq), header(16, 1)));
         ASSERT_GE(out.size(), 10u);
         EXPECT_EQ(out[0], wire::ACK);
-        EXPECT_EQ(std::count(out.begin(), out.end(), wire::SYN), 0);
-        // A valid frame whose status, result and extended status bytes are untouched.
+        // A valid frame with the sequence echoed, a SYN value (22) or a checksum 0x16
+        // included, and the status, result and extended status bytes untouched.
         wire::FrameDecoder decoder;
         wire::FrameDecoder::Event event;
         for (std::size_t i = 1; i < out.size(); ++i) {
@@ -193,6 +192,7 @@ TEST_F(LogoLink, TheHeaderAnswerAvoidsSynWhateverTheSequence) {
         }
         ASSERT_EQ(event.kind, wire::FrameDecoder::Kind::Frame);
         ASSERT_EQ(event.frame.data.size(), 3u);
+        EXPECT_EQ(event.frame.sequence, seq);
         EXPECT_EQ(event.frame.command, 0x2D);
         EXPECT_EQ(hex(event.frame.data), "00 00 00");
         // Finish the transfer: a two-byte block, answered with ACK ENQ.
@@ -201,50 +201,50 @@ TEST_F(LogoLink, TheHeaderAnswerAvoidsSynWhateverTheSequence) {
     EXPECT_EQ(model.state().logo.rows, hex("16 16"));
 }
 
-TEST_F(LogoLink, SequenceTwentyTwoIsNotEchoed) {
+TEST_F(LogoLink, SequenceTwentyTwoIsEchoedLikeAnyOther) {
     const Bytes out = exchange(frame(0x16, header(8, 1)));
     ASSERT_EQ(out.size(), 11u);
-    EXPECT_NE(out[3], 0x16);
+    EXPECT_EQ(out[3], 0x16);
     EXPECT_EQ(out[4], 0x2D);
-    // Other commands still echo their sequence.
     exchange(rawBlock(hex("AA")));
     EXPECT_EQ(exchange(frame(0x16, hex("01")))[3], 0x16);
 }
 
-TEST_F(LogoLink, ARefusedBlockGetsAFrameWithoutSyn) {
-    // A refusal with result 22 would carry a SYN in its result byte; the refusals of a logo
-    // transfer never use it.
+TEST_F(LogoLink, ARefusedBlockGetsAFrame) {
     exchange(frame(0x15, header(8, 3)));
     model.setRawHandler(
         [](CommandContext& c, std::span<const std::uint8_t>) { c.refuse(result::LogoError); });
     const Bytes out = exchange(rawBlock(hex("01 02 03")));
     ASSERT_GE(out.size(), 10u);
     EXPECT_EQ(out[6], result::LogoError);
-    EXPECT_EQ(std::count(out.begin(), out.end(), wire::SYN), 0);
+    // The block counts as the next sequence, 22 here, and its answer carries it.
+    EXPECT_EQ(out[3], 0x16);
     EXPECT_FALSE(model.rawTransferActive());
 }
 
-TEST(SynFreeAnswers, EveryAnswerCanBeKeptFreeOfSyn) {
+TEST(AnswerHeader, EveryAnswerEchoesTheCommandsSequence) {
     ManualClock clock{startTime()};
     Model model{factoryState(ModelKind::Rx410f), clock, ModelConfig{0.0, 36}};
     std::mutex mutex;
     FaultQueue faults;
     FakePort port;
-    LinkConfig config;
-    config.synFreeAnswers = true;
-    Link link{port, model, mutex, faults, config};
-    int echoed = 0;
+    Link link{port, model, mutex, faults, LinkConfig{}};
     for (int seq = 1; seq <= 255; ++seq) {
+        SCOPED_TRACE(seq);
         port.clearWritten();
         port.feed(wire::encodeFrame(Bytes{static_cast<std::uint8_t>(seq), 0x01}));
         link.poll(0ms);
         const Bytes out = port.written();
         ASSERT_GE(out.size(), 13u);
-        EXPECT_EQ(std::count(out.begin(), out.end(), wire::SYN), 0) << seq;
-        echoed += out[3] == seq ? 1 : 0;
+        wire::FrameDecoder decoder;
+        wire::FrameDecoder::Event event;
+        for (std::size_t i = 1; i < out.size(); ++i) {
+            event = decoder.push(out[i]);
+        }
+        ASSERT_EQ(event.kind, wire::FrameDecoder::Kind::Frame);
+        EXPECT_EQ(event.frame.sequence, seq);
+        EXPECT_EQ(event.frame.command, 0x01);
     }
-    // Sequence 22 itself, and the one whose echo would make the checksum a SYN, are not echoed.
-    EXPECT_EQ(echoed, 253);
 }
 
 TEST_F(LogoLink, ACommandFrameInPlaceOfABlockEndsTheTransfer) {

@@ -46,6 +46,9 @@ bool ReceiveAnswer() {
     DriverSession& s = Session();
     platform::Clock& clock = platform::CurrentClock();
     s.RawAnswer.clear();
+    // The register sends SYN only between its ACK and the answer frame. Once the frame has
+    // begun (its first DLE), a byte 0x16 is frame data: a sequence number, a checksum, a sum.
+    bool frameBegun = false;
     for (;;) {
         uint8_t byte = 0;
         const uint32_t wait = MsUntilDeadline(clock.NowDays(), s.LastSendTime);
@@ -61,7 +64,7 @@ bool ReceiveAnswer() {
         if (!got) {
             continue;
         }
-        if (byte == kSYN) {
+        if (byte == kSYN && !frameBegun) {
             if (s.LogoTransferMode) {
                 continue;
             }
@@ -71,6 +74,7 @@ bool ReceiveAnswer() {
             continue;
         }
         s.RawAnswer.push_back(byte);
+        frameBegun = frameBegun || byte == kDLE;
         if (StartsWith(s.RawAnswer, kACK, kENQ)) {
             return true;
         }

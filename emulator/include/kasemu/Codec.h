@@ -42,10 +42,6 @@ struct AnswerHeader {
     std::uint8_t ext = 0;
 };
 Bytes answerPayload(const AnswerHeader& h, std::span<const std::uint8_t> data);
-// Chooses the two header bytes (which the host ignores) so that no byte of the answer frame,
-// checksum included, is SYN; the echoed ones are kept when they already do. False when the
-// status, result or data bytes themselves hold a SYN.
-bool avoidSyn(AnswerHeader& h, std::span<const std::uint8_t> data);
 
 // A command frame as received.
 struct CommandFrame {

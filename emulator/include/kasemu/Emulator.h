@@ -51,10 +51,6 @@ struct EmulatorOptions {
     bool pace = false;        // bytes take their wire time at the register's line speed
     bool strictSpeed = false; // bytes at a speed other than the register's are garbled
     bool trace = false;       // frames in hex with direction and time stamp
-    // Answer header bytes are echoed from the command frame unless that would put a SYN into
-    // the answer (the host waits 200 ms at every SYN it reads); then others are chosen. Off:
-    // always echoed, as the hardware does, except during a logo transfer.
-    bool synFreeAnswers = false;
     std::function<void(const std::string&)> traceSink; // default: stderr
     double linesPerSecond = 20.0;                      // printing speed; 0 prints instantly
     std::string tapeFile; // printed lines are appended here (UTF-8); empty: none
@@ -70,7 +66,6 @@ struct EmulatorOptions {
 struct LinkCounters {
     std::uint64_t bytesReceived = 0;  // every byte that arrived from the host
     std::uint64_t bytesSent = 0;      // every byte sent to the host (ACK, SYN, frames)
-    std::uint64_t synValuedBytesSent = 0; // bytes of value 0x16 sent, SYNs or frame data alike
     std::uint64_t framesReceived = 0; // complete frames with a good checksum
     std::uint64_t badFrames = 0;      // frames refused with NAK or dropped as malformed
     std::uint64_t rawBlocks = 0;      // raw blocks accepted

@@ -20,7 +20,6 @@ struct LinkConfig {
     bool pace = false;
     bool strictSpeed = false;
     bool trace = false;
-    bool synFreeAnswers = false; // see EmulatorOptions
     std::function<void(const std::string&)> traceSink;
     // Called under the model lock after every command or raw block the model ran.
     std::function<void(const Outcome&)> onOutcome;

@@ -86,12 +86,8 @@ struct Outcome {
     std::optional<RawTransfer> raw;    // set when raw blocks are to follow
     std::optional<int> newLineSpeed;   // speed index to switch to after the answer
     bool changed = false;              // the non-volatile state changed
-    // The answer frame must not hold a SYN byte: the host drops SYN bytes wherever they stand
-    // while it transfers raw blocks, so the header bytes are chosen to keep the frame free of
-    // them.
-    bool synFree = false;
-    bool logoLoaded = false;  // a logo transfer completed with this block
-    bool rawComplete = false; // the raw transfer needs no more blocks
+    bool logoLoaded = false;           // a logo transfer completed with this block
+    bool rawComplete = false;          // the raw transfer needs no more blocks
 };
 
 struct ModelConfig {

@@ -33,8 +33,6 @@ void acceptLogoBlock(const std::shared_ptr<Logo>& pending, CommandContext& ctx,
 // 0x2D: password, on (1) or off (0), width and height in dots. A width and height announce a
 // new logo whose rows follow in raw blocks of 64 bytes; 0 and 0 only switch printing.
 void logo(CommandContext& ctx) {
-    // While the host loads a logo it drops every SYN byte it reads, the answer's included.
-    ctx.out.synFree = true;
     if (!ctx.expectLength(7)) {
         return;
     }

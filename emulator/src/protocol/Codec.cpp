@@ -43,35 +43,6 @@ Bytes answerPayload(const AnswerHeader& h, std::span<const std::uint8_t> data) {
     return p;
 }
 
-bool avoidSyn(AnswerHeader& h, std::span<const std::uint8_t> data) {
-    const auto synFree = [&data](const AnswerHeader& c) {
-        const Bytes payload = answerPayload(c, data);
-        for (const std::uint8_t b : payload) {
-            if (b == SYN) {
-                return false;
-            }
-        }
-        return checksum(payload) != SYN;
-    };
-    if (synFree(h)) {
-        return true;
-    }
-    // Moving the first header byte moves the checksum with it: of three neighbouring values
-    // at most one is SYN and at most one makes the checksum SYN.
-    for (int step = 1; step <= 3; ++step) {
-        AnswerHeader c = h;
-        c.sequence = static_cast<std::uint8_t>(h.sequence + step);
-        if (c.command == SYN) {
-            c.command = static_cast<std::uint8_t>(SYN + 1);
-        }
-        if (synFree(c)) {
-            h = c;
-            return true;
-        }
-    }
-    return false;
-}
-
 FrameDecoder::Event FrameDecoder::push(std::uint8_t byte) {
     switch (state_) {
     case State::Idle:

@@ -13,7 +13,6 @@ namespace {
 constexpr auto kScheduleSlack = std::chrono::milliseconds(3);
 } // namespace
 
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -301,10 +300,8 @@ void Link::handleRawBlock() {
         }
     }
     raw_.expect(std::min(rawRemaining_, rawBlockSize_));
-    // The host sends no sequence with a raw block and ignores the header bytes of the answer;
-    // it still drops every SYN it reads, so a framed answer is kept free of them.
+    // The host sends no sequence with a raw block and ignores the header bytes of the answer.
     lastSequence_ = static_cast<std::uint8_t>(lastSequence_ == 255 ? 1 : lastSequence_ + 1);
-    out.synFree = true;
     if (!faults.drop) {
         answer(lastSequence_, rawCommand_, out, faults, !refused);
     }
@@ -342,9 +339,6 @@ void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& ou
             return;
         }
         busy -= 1s;
-        if (out.synFree) {
-            continue;
-        }
         sendByte(wire::SYN);
         count(&LinkCounters::synSent);
         trace("->", std::span<const std::uint8_t>(&wire::SYN, 1), "busy");
@@ -375,12 +369,6 @@ void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& ou
     } else if (faults.dataLength > 0) {
         data.resize(data.size() + static_cast<std::size_t>(faults.dataLength), 0);
     }
-    if (out.synFree || config_.synFreeAnswers) {
-        const bool avoided = wire::avoidSyn(h, data);
-        if (!avoided && out.synFree) {
-            note = "SYN in the answer's status or data";
-        }
-    }
     const Bytes payload = wire::answerPayload(h, data);
     std::optional<std::uint8_t> badSum;
     if (faults.badChecksum) {
@@ -407,8 +395,6 @@ void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& ou
 
 void Link::send(std::span<const std::uint8_t> bytes) {
     count(&LinkCounters::bytesSent, bytes.size());
-    count(&LinkCounters::synValuedBytesSent,
-          static_cast<std::uint64_t>(std::count(bytes.begin(), bytes.end(), wire::SYN)));
     if (!config_.pace) {
         port_.write(bytes);
         return;
