@@ -95,6 +95,46 @@ AboutArea::AboutArea(QWidget* parent)
     });
 }
 
+void AboutArea::start() {
+    started_ = true;
+    follow();
+}
+
+void AboutArea::showEvent(QShowEvent*) {
+    follow();
+}
+
+void AboutArea::hideEvent(QHideEvent*) {
+    follow();
+}
+
+bool AboutArea::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_ && (event->type() == QEvent::WindowStateChange ||
+                               event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        follow();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void AboutArea::follow() {
+    QWidget* top = window();
+    if (top != window_) {
+        if (window_ != nullptr) {
+            window_->removeEventFilter(this);
+        }
+        window_ = top == this ? nullptr : top;
+        if (window_ != nullptr) {
+            window_->installEventFilter(this);
+        }
+    }
+    const bool onScreen = isVisible() && !top->isMinimized();
+    if (!started_ || !onScreen) {
+        timer_.stop();
+    } else if (!timer_.isActive()) {
+        timer_.start();
+    }
+}
+
 void AboutArea::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), QColor::fromRgb(scroller_.picture().pixel(0, 0)));

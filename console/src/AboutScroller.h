@@ -49,21 +49,34 @@ class AboutScroller {
     std::vector<DrawnLine> drawn_;
 };
 
-// The area on the connection page that shows the picture.
+// The area on the connection page that shows the picture. Nothing needs drawing
+// while it is off screen, so its timer runs only while the area is visible and
+// its window not minimised; the text goes on from where it stopped.
 class AboutArea : public QWidget {
     Q_OBJECT
   public:
     explicit AboutArea(QWidget* parent = nullptr);
+
+    // Lets the text move from now on, whenever the area is on screen.
+    void start();
 
     AboutScroller& scroller() { return scroller_; }
     QTimer& timer() { return timer_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Starts or stops the timer as the area's visibility asks.
+    void follow();
+
     AboutScroller scroller_;
     QTimer timer_;
+    bool started_ = false;
+    QWidget* window_ = nullptr; // watched for minimising
 };
 
 } // namespace kasmon

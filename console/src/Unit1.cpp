@@ -60,7 +60,7 @@ TForm1::TForm1(const StartupOptions& options, QWidget* parent) : QWidget(parent)
 
     bindDriver(options.driverLibrary.isEmpty() ? driverLibraryName() : options.driverLibrary);
 
-    connection_->aboutArea()->timer().start();
+    connection_->aboutArea()->start();
 
     state_.ProgPassword = 0;
     state_.ReportPassword = 0;

@@ -48,6 +48,7 @@ class StartupTest : public QObject {
     void aboutTextFirstTick();
     void aboutTextWrapsOnTick683();
     void aboutTextIsDrivenByA30msTimer();
+    void aboutTextRestsWhileOffScreen();
 
     void closingWithoutALinkLeavesThePortAlone();
 };
@@ -356,6 +357,45 @@ void StartupTest::aboutTextIsDrivenByA30msTimer() {
         }
     }
     QVERIFY(drawn);
+}
+
+void StartupTest::aboutTextRestsWhileOffScreen() {
+    RecordingDialogs dialogs;
+    const auto form = showMainWindow();
+    QVERIFY(form);
+    AboutArea* about = form->connectionPage()->aboutArea();
+    QTabWidget* pages = form->pageControl();
+    QVERIFY(about->timer().isActive());
+
+    // Another page: the timer stops and the text keeps its place.
+    pages->setCurrentIndex(1);
+    QVERIFY(!about->timer().isActive());
+    const int stoppedAt = about->scroller().offset();
+    pages->setCurrentIndex(7);
+    QVERIFY(!about->timer().isActive());
+    pages->setCurrentIndex(0);
+    QVERIFY(about->timer().isActive());
+    QCOMPARE(about->scroller().offset(), stoppedAt);
+
+    // Minimised and restored.
+    form->setWindowState(Qt::WindowMinimized);
+    QVERIFY(!about->timer().isActive());
+    form->setWindowState(Qt::WindowNoState);
+    QVERIFY(about->timer().isActive());
+
+    // Restored on another page: still at rest until the page shows.
+    form->setWindowState(Qt::WindowMinimized);
+    pages->setCurrentIndex(3);
+    form->setWindowState(Qt::WindowNoState);
+    QVERIFY(!about->timer().isActive());
+    pages->setCurrentIndex(0);
+    QVERIFY(about->timer().isActive());
+
+    // A hidden window draws nothing either.
+    form->hide();
+    QVERIFY(!about->timer().isActive());
+    form->show();
+    QVERIFY(about->timer().isActive());
 }
 
 void StartupTest::closingWithoutALinkLeavesThePortAlone() {
