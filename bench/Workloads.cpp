@@ -3,43 +3,19 @@
 #include "MonochromeBmp.h"
 #include "kasdrv.h"
 
-#include <cstdint>
-#include <cstdlib>
-#include <string>
+#include <kashost/Host.h>
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
+#include <cstdint>
+#include <string>
 
 namespace kasbench {
 
-void ReleaseDriverBlock(char* block) {
-#if defined(_WIN32)
-    ::LocalFree(block);
-#else
-    std::free(block);
-#endif
-}
-
 bool GetDate() {
-    double d = 0;
-    return FPGetDate(&d) != 0;
+    return kashost::readDate().has_value();
 }
 
 bool GetStatus() {
-    FPBOOL f[13];
-    char* t[7] = {};
-    double date = 0;
-    double time = 0;
-    const bool ok = FPGetStatus(&f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7], &f[8],
-                                &f[9], &f[10], &f[11], &f[12], &t[0], &t[1], &t[2], &t[3], &t[4],
-                                &t[5], &t[6], &date, &time) != 0;
-    for (char* p : t) {
-        if (p != nullptr) {
-            ReleaseDriverBlock(p);
-        }
-    }
-    return ok;
+    return kashost::readStatus().has_value();
 }
 
 // A receipt of ten sale lines paid in cash: eleven transactions.
@@ -73,14 +49,8 @@ bool ProgramAndReadArticle() {
     if (FPProgArt(0, 3, price, 0, name.c_str(), code) == 0) {
         return false;
     }
-    uint8_t length = 0;
-    const char* readName = nullptr;
-    int32_t readPrice = 0;
-    if (FPGetArticleInfo(&length, &readName, &readPrice, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, &code) == 0) {
-        return false;
-    }
-    return readName != nullptr && name == readName && readPrice == price;
+    const auto article = kashost::readArticle(code);
+    return article && article->name == name && article->price == price;
 }
 
 bool XReport() {

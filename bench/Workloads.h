@@ -33,7 +33,5 @@ bool ProgramHundredArticles();
 bool ReadHundredArticles();
 // A logo of 384 x 100 dots loaded in raw blocks.
 bool LoadLogo384x100();
-// Releases a text block the driver handed out (free() on POSIX, LocalFree() on Windows).
-void ReleaseDriverBlock(char* block);
 
 } // namespace kasbench

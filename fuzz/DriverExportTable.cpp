@@ -3,9 +3,10 @@
 #include "MonochromeBmp.h"
 #include "kasdrv.h"
 
+#include <kashost/Host.h>
+
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -29,26 +30,18 @@ template <typename T> std::unique_ptr<T[]> Array(int32_t high) {
     return std::make_unique<T[]>(static_cast<std::size_t>(high) + 1);
 }
 
+template <typename T> int16_t ResultOf(const std::optional<T>& read) {
+    return read ? -1 : 0;
+}
+
 int16_t Status(bool withOutputs) {
-    FPBOOL f[13];
-    char* t[7] = {};
-    double d = 0;
-    double tm = 0;
-    int16_t rc = 0;
     if (withOutputs) {
-        rc = FPGetStatus(&f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7], &f[8], &f[9],
-                         &f[10], &f[11], &f[12], &t[0], &t[1], &t[2], &t[3], &t[4], &t[5], &t[6],
-                         &d, &tm);
-    } else {
-        rc = FPGetStatus(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        // The texts are copied to their NUL inside the read, and released there.
+        return ResultOf(kashost::readStatus());
     }
-    for (char* p : t) {
-        Touch(p);
-        std::free(p);
-    }
-    return rc;
+    return FPGetStatus(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 int16_t Line(bool sale, bool withOutputs, FPBOOL nameFromRegister) {
@@ -61,42 +54,23 @@ int16_t Line(bool sale, bool withOutputs, FPBOOL nameFromRegister) {
 
 int16_t ArticleInfo(bool withOutputs) {
     const int64_t code = 4820000000004;
-    uint8_t len = 0;
-    const char* name = nullptr;
-    int32_t price = 0;
-    uint8_t group = 0;
-    uint32_t q1 = 0;
-    uint8_t d1 = 0;
-    int64_t s1 = 0;
-    uint32_t q2 = 0;
-    uint8_t d2 = 0;
-    int64_t s2 = 0;
     if (withOutputs) {
-        const int16_t rc =
-            FPGetArticleInfo(&len, &name, &price, &group, &q1, &d1, &s1, &q2, &d2, &s2, &code);
-        Touch(name);
-        return rc;
-    } else {
-        return FPGetArticleInfo(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                nullptr, nullptr, nullptr, &code);
+        const auto article = kashost::readArticle(code);
+        if (article) {
+            Touch(article->name.c_str());
+        }
+        return ResultOf(article);
     }
+    return FPGetArticleInfo(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, &code);
 }
 
 int16_t DayReport(bool withOutputs) {
-    uint16_t r1 = 0;
-    uint16_t r2 = 0;
-    auto sg = Array<int64_t>(5);
-    auto sf = Array<int64_t>(3);
-    auto pg = Array<int64_t>(5);
-    auto pf = Array<int64_t>(3);
-    std::array<int64_t, 6> v{};
     if (withOutputs) {
-        return FPGetDayReport(&r1, &r2, sg.get(), 5, sf.get(), 3, pg.get(), 5, pf.get(), 3, &v[0],
-                              &v[1], &v[2], &v[3], &v[4], &v[5]);
-    } else {
-        return FPGetDayReport(nullptr, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0,
-                              nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        return ResultOf(kashost::readDayReport());
     }
+    return FPGetDayReport(nullptr, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 int16_t CheckSums(bool withOutputs) {
@@ -134,16 +108,10 @@ int16_t TaxRates(int32_t high, bool withOutputs) {
 }
 
 int16_t Voided(bool resets, bool withOutputs) {
-    uint16_t a = 0;
-    uint16_t b = 0;
-    int64_t c = 0;
-    int64_t d = 0;
-    auto* fn = resets ? FPGetResetOrders : FPGetCancels;
     if (withOutputs) {
-        return fn(&a, &b, &c, &d);
-    } else {
-        return fn(nullptr, nullptr, nullptr, nullptr);
+        return ResultOf(resets ? kashost::readAnnulments() : kashost::readCancellations());
     }
+    return (resets ? FPGetResetOrders : FPGetCancels)(nullptr, nullptr, nullptr, nullptr);
 }
 
 int16_t MemoryData(uint8_t wanted) {

@@ -81,4 +81,12 @@ QString fromDriverText(const QByteArray& bytes) {
     return text;
 }
 
+QString fromDriverText(const std::string& text) {
+    return fromDriverText(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+QString fromDriverText(const std::optional<std::string>& text) {
+    return text ? fromDriverText(*text) : QString();
+}
+
 } // namespace kasmon

@@ -14,8 +14,10 @@
 #include "pages/ReportsPage.h"
 
 #include <kasdrv.h>
+#include <kashost/Queries.h>
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QIcon>
@@ -62,6 +64,7 @@ TForm1::TForm1(const StartupOptions& options, QWidget* parent) : QWidget(parent)
 
     connection_->aboutArea()->start();
 
+    extraFunctions_->setPickers(QDateTime::currentDateTime());
     state_.ProgPassword = 0;
     state_.ReportPassword = 0;
     state_.StartParam = options.arguments.value(0).left(255);
@@ -118,9 +121,10 @@ void TForm1::buildWindow() {
     pages_->setUsesScrollButtons(false);
 
     connection_ = new ConnectionPage(*this);
+    extraFunctions_ = new ExtraFunctionsPage(*this);
     pageList_ = {connection_,
                  new OperationsPage(*this),
-                 new ExtraFunctionsPage(*this),
+                 extraFunctions_,
                  new ProgrammingPage(*this),
                  new ArticlesPage(*this),
                  new ReportsPage(*this),
@@ -204,21 +208,16 @@ void TForm1::ReportDriverError(const QString& prepared) {
 }
 
 void TForm1::CheckPaperState() {
-    FPBOOL undeterminable = 0;
-    FPBOOL controlLow = 0;
-    FPBOOL receiptLow = 0;
-    FPBOOL controlOut = 0;
-    FPBOOL receiptOut = 0;
-    if (FPGetPaperState(&undeterminable, &controlLow, &receiptLow, &controlOut, &receiptOut) == 0 ||
-        undeterminable != 0) {
+    const std::optional<kashost::PaperState> paper = kashost::readPaperState();
+    if (!paper || paper->undeterminable) {
         return;
     }
     QString text;
-    if (controlLow != 0 && receiptLow != 0) {
+    if (paper->controlTapeLow && paper->receiptTapeLow) {
         text = QStringLiteral("Заканчиваются контрольная и чековая ленты!");
-    } else if (controlLow != 0) {
+    } else if (paper->controlTapeLow) {
         text = QStringLiteral("Заканчивается контрольная лента!");
-    } else if (receiptLow != 0) {
+    } else if (paper->receiptTapeLow) {
         text = QStringLiteral("Заканчивается чековая лента!");
     } else {
         return;

@@ -19,6 +19,7 @@ class QTabWidget;
 namespace kasmon {
 
 class ConnectionPage;
+class ExtraFunctionsPage;
 class Page;
 class TForm3;
 
@@ -99,6 +100,7 @@ class TForm1 final : public QWidget {
     QLabel* banner_ = nullptr;
     QTabWidget* pages_ = nullptr;
     ConnectionPage* connection_ = nullptr;
+    ExtraFunctionsPage* extraFunctions_ = nullptr;
     std::vector<Page*> pageList_;
     QLabel* panels_[2] = {};
     std::unique_ptr<TForm3> form3_;

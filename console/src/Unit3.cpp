@@ -1,7 +1,5 @@
 #include "Unit3.h"
 
-#include "pages/ConnectionPage.h"
-
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -21,25 +19,32 @@ TForm3::TForm3(ConsoleState& state, QWidget* parent) : QDialog(parent), state_(s
     auto* group = new QGroupBox(QStringLiteral(" Введите сервисный пароль "), this);
     group->setGeometry(8, 6, 234, 64);
     password_ = new QLineEdit(group);
+    password_->setObjectName(QStringLiteral("registration.password"));
     password_->setGeometry(12, 26, 210, 24);
     password_->setMaxLength(15);
     password_->setEchoMode(QLineEdit::Password);
     password_->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
 
     ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_->setObjectName(QStringLiteral("registration.ok"));
     ok_->setGeometry(46, 80, 92, 27);
     ok_->setDefault(true);
     cancel_ = new QPushButton(QStringLiteral("Отмена"), this);
+    cancel_->setObjectName(QStringLiteral("registration.cancel"));
     cancel_->setGeometry(146, 80, 92, 27);
 
     connect(ok_, &QPushButton::clicked, this, [this] {
-        state_.ServiceMode = password_->text() == ConnectionPage::servicePassword();
+        state_.ServiceMode = password_->text() == servicePassword();
         accept();
     });
     connect(cancel_, &QPushButton::clicked, this, [this] {
         state_.ServiceMode = false;
         reject();
     });
+}
+
+QString TForm3::servicePassword() {
+    return QStringLiteral("vetrolina");
 }
 
 void TForm3::showEvent(QShowEvent* event) {

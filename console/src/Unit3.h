@@ -15,6 +15,9 @@ class TForm3 final : public QDialog {
   public:
     explicit TForm3(ConsoleState& state, QWidget* parent = nullptr);
 
+    // The service password, compared exactly with what is typed.
+    static QString servicePassword();
+
     QLineEdit* passwordEdit() const { return password_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }

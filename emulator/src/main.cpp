@@ -31,7 +31,7 @@ void usage(std::ostream& os) {
           "  --logo-out FILE    write the loaded logo to FILE as a PBM image\n"
           "  --paper BITS       paper sensor bits (0x04 control tape low, 0x08 receipt tape\n"
           "                     low, 0x20 control tape out, 0x40 receipt tape out)\n"
-          "  --fault FAULT      arm a link fault; FAULT is NAME[:ARG[:ARG]][*COUNT]:\n"
+          "  --fault FAULT      arm a link fault; FAULT is NAME[:ARG[:ARG]][@CMD][*COUNT]:\n"
        << kasemu::faultHelp() << "  --help             this text\n";
 }
 

@@ -78,5 +78,53 @@ TEST(Faults, ClearDisarmsEverything) {
     EXPECT_FALSE(q.takeForAnswer().any());
 }
 
+TEST(Faults, AimedTextsNameTheirCommand) {
+    const struct {
+        const char* text;
+        std::optional<std::uint8_t> command;
+        int count;
+    } cases[] = {
+        {"result:3@0x2A", 0x2A, 1},
+        {"drop@43*2", 43, 2},
+        {"nak@0", 0, 1},
+        {"drop", std::nullopt, 1},
+    };
+    for (const auto& c : cases) {
+        const auto f = parseFault(c.text);
+        ASSERT_TRUE(f) << c.text;
+        EXPECT_EQ(f->command, c.command) << c.text;
+        EXPECT_EQ(f->count, c.count) << c.text;
+    }
+    EXPECT_FALSE(parseFault("drop@"));
+    EXPECT_FALSE(parseFault("drop@256"));
+    EXPECT_FALSE(parseFault("drop@x*2"));
+    EXPECT_FALSE(parseFault("drop@0x1C+"));
+    EXPECT_FALSE(parseFault("drop@0x1C+-1"));
+    EXPECT_EQ(parseFault("drop@0x1C+3*2")->skip, 3);
+}
+
+TEST(Faults, AnAimedFaultWaitsForItsCommandAndSkipsTheOthers) {
+    FaultQueue q;
+    q.arm(*parseFault("result:21@0x2B*2"));
+    EXPECT_FALSE(q.takeForAnswer(0x2A).any());
+    EXPECT_FALSE(q.takeForAnswer().any()); // a raw block has no command
+    auto a = q.takeForAnswer(0x2B);
+    ASSERT_TRUE(a.result);
+    EXPECT_EQ(*a.result, 21);
+    EXPECT_FALSE(q.takeForAnswer(0x00).any());
+    EXPECT_TRUE(q.takeForAnswer(0x2B).result);
+    EXPECT_EQ(q.armed(), 0u);
+}
+
+TEST(Faults, AnAimedFaultLetsItsSkippedAnswersPass) {
+    FaultQueue q;
+    q.arm(*parseFault("nak@0x1C+2"));
+    EXPECT_FALSE(q.takeForAnswer(0x1C).any());
+    EXPECT_FALSE(q.takeForAnswer(0x00).any()); // other commands do not count
+    EXPECT_FALSE(q.takeForAnswer(0x1C).any());
+    EXPECT_TRUE(q.takeForAnswer(0x1C).nak);
+    EXPECT_FALSE(q.takeForAnswer(0x1C).any());
+}
+
 } // namespace
 } // namespace kasemu

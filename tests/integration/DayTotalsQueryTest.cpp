@@ -2,6 +2,8 @@
 // receipts that were run, and every memory query agrees with the day report.
 #include "EmulatorFixture.h"
 
+#include <kashost/Queries.h>
+
 #include <algorithm>
 #include <array>
 #include <numeric>
@@ -13,27 +15,6 @@ namespace {
 constexpr uint8_t kCard = 0;
 constexpr uint8_t kCheque = 2;
 constexpr uint8_t kCash = 3;
-
-struct DayReport {
-    int16_t rc = 0;
-    uint16_t saleReceipts = 0;
-    uint16_t payoutReceipts = 0;
-    std::array<int64_t, 6> saleByGroup{};
-    std::array<int64_t, 4> saleByForm{};
-    std::array<int64_t, 6> payoutByGroup{};
-    std::array<int64_t, 4> payoutByForm{};
-    int64_t saleMarkups = 0, saleDiscounts = 0, payoutMarkups = 0, payoutDiscounts = 0;
-    int64_t deposits = 0, withdrawals = 0;
-};
-
-DayReport ReadDayReport() {
-    DayReport d;
-    d.rc = FPGetDayReport(&d.saleReceipts, &d.payoutReceipts, d.saleByGroup.data(), 5,
-                          d.saleByForm.data(), 3, d.payoutByGroup.data(), 5, d.payoutByForm.data(),
-                          3, &d.saleMarkups, &d.saleDiscounts, &d.payoutMarkups, &d.payoutDiscounts,
-                          &d.deposits, &d.withdrawals);
-    return d;
-}
 
 // What the test expects the day to hold, added up receipt by receipt.
 struct Expected {
@@ -127,8 +108,9 @@ TEST_F(DayTotals, DayReportIsTheSumOfTheReceipts) {
     ASSERT_EQ(FPResetOrder(), -1) << DriverError();
     ASSERT_EQ(FPOutOfCash(2500), -1) << DriverError();
 
-    const DayReport d = ReadDayReport();
-    ASSERT_EQ(d.rc, -1) << DriverError();
+    const auto report = kashost::readDayReport();
+    ASSERT_TRUE(report) << DriverError();
+    const kashost::DayReport& d = *report;
     EXPECT_EQ(d.saleReceipts, expected.saleReceipts);
     EXPECT_EQ(d.payoutReceipts, expected.payoutReceipts);
     EXPECT_EQ(d.saleByGroup, expected.saleByGroup);
@@ -139,8 +121,8 @@ TEST_F(DayTotals, DayReportIsTheSumOfTheReceipts) {
     EXPECT_EQ(d.saleDiscounts, 0);
     EXPECT_EQ(d.payoutMarkups, 0);
     EXPECT_EQ(d.payoutDiscounts, expected.payoutDiscounts);
-    EXPECT_EQ(d.deposits, 100000);
-    EXPECT_EQ(d.withdrawals, 2500);
+    EXPECT_EQ(d.serviceDeposits, 100000);
+    EXPECT_EQ(d.serviceWithdrawals, 2500);
 
     int64_t cash = 0;
     ASSERT_EQ(FPGetMoneyInBox(&cash), -1) << DriverError();
@@ -163,8 +145,9 @@ TEST_F(DayTotals, MemoryQueriesAgreeWithTheDayReport) {
     ASSERT_EQ(FPPayMoney(nullptr, nullptr, 1, 0, 125, 0, 0, 0, "x", 0), -1) << DriverError();
     ASSERT_EQ(FPResetOrder(), -1) << DriverError();
 
-    const DayReport d = ReadDayReport();
-    ASSERT_EQ(d.rc, -1) << DriverError();
+    const auto report = kashost::readDayReport();
+    ASSERT_TRUE(report) << DriverError();
+    const kashost::DayReport& d = *report;
     uint16_t number = 0;
     ASSERT_EQ(FPGetSaleCheckNumber(&number), -1) << DriverError();
     EXPECT_EQ(number, d.saleReceipts);
@@ -205,8 +188,9 @@ TEST_F(DayTotals, MemoryQueriesAgreeWithTheDayReport) {
     ASSERT_EQ(FPGetNumZReport(&z, &date), -1) << DriverError();
     EXPECT_EQ(z, 2);
     EXPECT_EQ(date, DateValue(2026, 12, 8));
-    const DayReport fresh = ReadDayReport();
-    ASSERT_EQ(fresh.rc, -1) << DriverError();
+    const auto freshReport = kashost::readDayReport();
+    ASSERT_TRUE(freshReport) << DriverError();
+    const kashost::DayReport& fresh = *freshReport;
     EXPECT_EQ(fresh.saleReceipts, 3); // the receipt numbers run on
     EXPECT_EQ(fresh.saleByGroup, (std::array<int64_t, 6>{}));
     ASSERT_EQ(FPGetSaleDaySum(&sum), -1) << DriverError();

@@ -2,6 +2,7 @@
 // articles, counters, passwords, cash and raw memory.
 #include "Subcommand.h"
 
+#include <array>
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -31,99 +32,84 @@ std::string Quantity(uint32_t value, uint8_t decimals) {
     return digits;
 }
 
-void PrintSums(const std::string& prefix, const int64_t* sums, const char* const* names, int n) {
-    for (int k = 0; k < n; ++k) {
+template <std::size_t N>
+void PrintSums(const std::string& prefix, const std::array<int64_t, N>& sums,
+               const char* const* names) {
+    for (std::size_t k = 0; k < N; ++k) {
         PrintMoney(prefix + " " + names[k], sums[k]);
     }
 }
 
 int16_t DayReport(Args&) {
-    uint16_t sales = 0;
-    uint16_t payouts = 0;
-    int64_t saleGroups[6] = {};
-    int64_t saleForms[4] = {};
-    int64_t payoutGroups[6] = {};
-    int64_t payoutForms[4] = {};
-    int64_t v[6] = {};
-    const int16_t rc = FPGetDayReport(&sales, &payouts, saleGroups, 5, saleForms, 3, payoutGroups,
-                                      5, payoutForms, 3, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
-    if (rc == 0) {
-        return rc;
+    const auto d = kashost::readDayReport();
+    if (!d) {
+        return 0;
     }
-    PrintNumber("last sale receipt", sales);
-    PrintSums("sales, group", saleGroups, kGroups, 6);
-    PrintSums("sales,", saleForms, kForms, 4);
-    PrintMoney("sales, markups", v[0]);
-    PrintMoney("sales, discounts", v[1]);
-    PrintNumber("last payout receipt", payouts);
-    PrintSums("payouts, group", payoutGroups, kGroups, 6);
-    PrintSums("payouts,", payoutForms, kForms, 4);
-    PrintMoney("payouts, markups", v[2]);
-    PrintMoney("payouts, discounts", v[3]);
-    PrintMoney("service deposits", v[4]);
-    PrintMoney("service withdrawals", v[5]);
-    return rc;
+    PrintNumber("last sale receipt", d->saleReceipts);
+    PrintSums("sales, group", d->saleByGroup, kGroups);
+    PrintSums("sales,", d->saleByForm, kForms);
+    PrintMoney("sales, markups", d->saleMarkups);
+    PrintMoney("sales, discounts", d->saleDiscounts);
+    PrintNumber("last payout receipt", d->payoutReceipts);
+    PrintSums("payouts, group", d->payoutByGroup, kGroups);
+    PrintSums("payouts,", d->payoutByForm, kForms);
+    PrintMoney("payouts, markups", d->payoutMarkups);
+    PrintMoney("payouts, discounts", d->payoutDiscounts);
+    PrintMoney("service deposits", d->serviceDeposits);
+    PrintMoney("service withdrawals", d->serviceWithdrawals);
+    return -1;
 }
 
 int16_t CheckSums(Args&) {
-    uint32_t groups[6] = {};
-    uint32_t forms[4] = {};
-    const int16_t rc = FPGetCheckSums(groups, 5, forms, 3);
-    if (rc != 0) {
+    const auto sums = kashost::readReceiptSums();
+    if (sums) {
         for (int k = 0; k < 6; ++k) {
-            PrintMoney(std::string("group ") + kGroups[k], groups[k]);
+            PrintMoney(std::string("group ") + kGroups[k], sums->byGroup[k]);
         }
         for (int k = 0; k < 4; ++k) {
-            PrintMoney(kForms[k], forms[k]);
+            PrintMoney(kForms[k], sums->byForm[k]);
         }
     }
-    return rc;
+    return ResultOf(sums);
+}
+
+// One group's rate, with its levy when the register keeps levies.
+std::string RateText(bool levy, int32_t rate, int32_t levyRate) {
+    std::string value = Percent(rate);
+    if (levy) {
+        value += " + levy " + Percent(levyRate);
+    }
+    return value;
 }
 
 int16_t TaxRates(Args&) {
-    double date = 0;
-    uint8_t count = 0;
-    FPBOOL added = 0;
-    FPBOOL levy = 0;
-    FPTaxRate records[5] = {};
-    const int16_t rc = FPFullGetTaxRate(&date, &count, &added, records, 4, &levy);
-    if (rc == 0) {
-        return rc;
+    const auto r = kashost::readDatedTaxRates();
+    if (!r) {
+        return 0;
     }
-    PrintLine("programmed on", FormatDate(date));
-    PrintLine("tax", added ? "added on top" : "included");
-    PrintFlag("levies", levy);
-    for (int k = 0; k < count && k < 5; ++k) {
-        std::string value = Percent(records[k].rate);
-        if (levy) {
-            value += " + levy " + Percent(records[k].levyRate);
-        }
-        PrintLine(std::string("group ") + kGroups[k], value);
+    PrintLine("programmed on", FormatDate(r->programmingDate));
+    PrintLine("tax", r->addedTax ? "added on top" : "included");
+    PrintFlag("levies", r->levy ? -1 : 0);
+    for (std::size_t k = 0; k < r->records.size() && k < 5; ++k) {
+        PrintLine(std::string("group ") + kGroups[k],
+                  RateText(r->levy, r->records[k].rate, r->records[k].levyRate));
     }
-    return rc;
+    return -1;
 }
 
 int16_t TaxRatesMemory(Args&) {
-    int32_t rates[5] = {};
-    int32_t levies[5] = {};
-    uint8_t count = 0;
-    FPBOOL added = 0;
-    FPBOOL levy = 0;
-    const int16_t rc = FPGetTaxRate(rates, 4, levies, 4, &count, &added, &levy);
-    if (rc == 0) {
-        return rc;
+    const auto r = kashost::readTaxRates();
+    if (!r) {
+        return 0;
     }
-    PrintNumber("rates", count);
-    PrintLine("tax", added ? "added on top" : "included");
-    PrintFlag("levies", levy);
-    for (int k = 0; k < count && k < 5; ++k) {
-        std::string value = Percent(rates[k]);
-        if (levy) {
-            value += " + levy " + Percent(levies[k]);
-        }
-        PrintLine(std::string("group ") + kGroups[k], value);
+    PrintNumber("rates", r->count);
+    PrintLine("tax", r->addedTax ? "added on top" : "included");
+    PrintFlag("levies", r->levy ? -1 : 0);
+    for (int k = 0; k < r->count && k < 5; ++k) {
+        PrintLine(std::string("group ") + kGroups[k],
+                  RateText(r->levy, r->rates[k], r->levyRates[k]));
     }
-    return rc;
+    return -1;
 }
 
 int16_t Article(Args& args) {
@@ -131,134 +117,118 @@ int16_t Article(Args& args) {
     if (!args.ok()) {
         return 0;
     }
-    uint8_t length = 0;
-    const char* name = nullptr;
-    int32_t price = 0;
-    uint8_t group = 0xFF;
-    uint32_t saleQty = 0;
-    uint8_t saleDec = 0;
-    int64_t saleSum = 0;
-    uint32_t returnQty = 0;
-    uint8_t returnDec = 0;
-    int64_t returnSum = 0;
-    const int16_t rc = FPGetArticleInfo(&length, &name, &price, &group, &saleQty, &saleDec,
-                                        &saleSum, &returnQty, &returnDec, &returnSum, &code);
-    if (rc == 0) {
-        return rc;
+    const auto a = kashost::readArticle(code);
+    if (!a) {
+        return 0;
     }
-    PrintLine("name", FromDriverText(name));
-    PrintMoney("price", price);
-    PrintLine("tax group", group < 6 ? kGroups[group] : "?");
-    PrintLine("sold", Quantity(saleQty, saleDec));
-    PrintMoney("sales sum", saleSum);
-    PrintLine("returned", Quantity(returnQty, returnDec));
-    PrintMoney("returns sum", returnSum);
-    return rc;
+    PrintLine("name", FromDriverText(a->name.c_str()));
+    PrintMoney("price", a->price);
+    PrintLine("tax group", a->taxGroup ? kGroups[*a->taxGroup] : "?");
+    PrintLine("sold", Quantity(a->saleQuantity, a->saleDecimals));
+    PrintMoney("sales sum", a->saleSum);
+    PrintLine("returned", Quantity(a->returnQuantity, a->returnDecimals));
+    PrintMoney("returns sum", a->returnSum);
+    return -1;
 }
 
 // A query of one number or sum, printed under its label when it succeeds.
 template <typename T>
-int16_t ShowValue(int16_t(KASDRV_CALL* query)(T*), std::string_view label,
+int16_t ShowValue(std::optional<T> (*query)(), std::string_view label,
                   void (*print)(std::string_view, int64_t)) {
-    T value{};
-    const int16_t rc = query(&value);
-    if (rc != 0) {
-        print(label, static_cast<int64_t>(value));
+    const std::optional<T> value = query();
+    if (value) {
+        print(label, static_cast<int64_t>(*value));
     }
-    return rc;
+    return ResultOf(value);
 }
 
 int16_t SaleReceiptNumber(Args&) {
-    return ShowValue(&FPGetSaleCheckNumber, "last sale receipt", &PrintNumber);
+    return ShowValue(&kashost::readSaleReceiptNumber, "last sale receipt", &PrintNumber);
 }
 
 int16_t PayoutReceiptNumber(Args&) {
-    return ShowValue(&FPGetPayCheckNumber, "last payout receipt", &PrintNumber);
+    return ShowValue(&kashost::readPayoutReceiptNumber, "last payout receipt", &PrintNumber);
 }
 
-int16_t SaleDaySum(Args&) { return ShowValue(&FPGetSaleDaySum, "day sales", &PrintMoney); }
+int16_t SaleDaySum(Args&) {
+    return ShowValue(&kashost::readSaleDaySum, "day sales", &PrintMoney);
+}
 
-int16_t PayoutDaySum(Args&) { return ShowValue(&FPGetPayDaySum, "day payouts", &PrintMoney); }
+int16_t PayoutDaySum(Args&) {
+    return ShowValue(&kashost::readPayoutDaySum, "day payouts", &PrintMoney);
+}
 
 int16_t ZNumber(Args&) {
-    uint16_t n = 0;
-    double date = 0;
-    const int16_t rc = FPGetNumZReport(&n, &date);
-    if (rc != 0) {
-        PrintNumber("last Z report", n);
-        PrintLine("its date", FormatDate(date));
+    const auto z = kashost::readLastZReport();
+    if (z) {
+        PrintNumber("last Z report", z->number);
+        PrintLine("its date", FormatDate(z->date));
     }
-    return rc;
+    return ResultOf(z);
 }
 
-using TotalsExport = int16_t(KASDRV_CALL*)(uint16_t*, uint16_t*, int64_t*, int64_t*);
-
-int16_t Totals(TotalsExport fn) {
-    uint16_t saleCount = 0;
-    uint16_t payoutCount = 0;
-    int64_t saleSum = 0;
-    int64_t payoutSum = 0;
-    const int16_t rc = fn(&saleCount, &payoutCount, &saleSum, &payoutSum);
-    if (rc != 0) {
-        PrintNumber("on sale receipts", saleCount);
-        PrintMoney("their sum", saleSum);
-        PrintNumber("on payout receipts", payoutCount);
-        PrintMoney("their sum", payoutSum);
+int16_t Totals(const std::optional<kashost::ReceiptCounters>& c) {
+    if (c) {
+        PrintNumber("on sale receipts", c->saleCount);
+        PrintMoney("their sum", c->saleSum);
+        PrintNumber("on payout receipts", c->payoutCount);
+        PrintMoney("their sum", c->payoutSum);
     }
-    return rc;
+    return ResultOf(c);
 }
 
 int16_t Annulments(Args&) {
-    return Totals(FPGetResetOrders);
+    return Totals(kashost::readAnnulments());
 }
 int16_t Cancellations(Args&) {
-    return Totals(FPGetCancels);
+    return Totals(kashost::readCancellations());
 }
 
 int16_t Passwords(Args&) {
-    uint16_t p[10] = {};
-    const int16_t rc = FPGetPasswords(p, 9);
-    if (rc != 0) {
+    const auto p = kashost::readPasswords();
+    if (p) {
         for (int k = 0; k < 8; ++k) {
-            PrintNumber("cashier " + std::to_string(k + 1), p[k]);
+            PrintNumber("cashier " + std::to_string(k + 1), p->cashier(k));
         }
-        PrintNumber("programming", p[8]);
-        PrintNumber("reports", p[9]);
+        PrintNumber("programming", p->programming());
+        PrintNumber("reports", p->reports());
     }
-    return rc;
+    return ResultOf(p);
 }
 
 int16_t CashInDrawer(Args&) {
-    return ShowValue(&FPGetMoneyInBox, "cash in the drawer", &PrintMoney);
+    return ShowValue(&kashost::readMoneyInBox, "cash in the drawer", &PrintMoney);
 }
 
 // ADDR PAGE COUNT: a hex dump, 16 bytes a line, each line with its address.
 int16_t Memory(Args& args) {
     const auto address = static_cast<uint16_t>(args.Int(0, 0, 0xFFFF));
     const auto page = static_cast<uint8_t>(args.Int(1, 0, 255));
-    auto count = static_cast<uint8_t>(args.Int(2, 1, 255));
+    const auto count = static_cast<uint8_t>(args.Int(2, 1, 255));
     if (!args.ok()) {
         return 0;
     }
-    uint8_t buffer[255] = {};
-    const int16_t rc = FPGetMemoryData(buffer, 254, &count, address, page);
-    if (rc == 0) {
-        return rc;
+    const auto block = kashost::readMemory(address, page, count);
+    if (!block) {
+        return 0;
     }
-    for (int line = 0; line < count; line += 16) {
+    const auto& buffer = *block;
+    const auto got = static_cast<int>(buffer.size());
+    for (int line = 0; line < got; line += 16) {
         std::printf("%02X:%04X ", page, (address + line) & 0xFFFF);
         std::string ascii;
         for (int i = line; i < line + 16; ++i) {
-            if (i < count) {
-                std::printf(" %02X", buffer[i]);
-                ascii += buffer[i] >= 0x20 && buffer[i] < 0x7F ? static_cast<char>(buffer[i]) : '.';
+            if (i < got) {
+                const auto byte = buffer[static_cast<std::size_t>(i)];
+                std::printf(" %02X", byte);
+                ascii += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
             } else {
                 std::printf("   ");
             }
         }
         std::printf("  %s\n", ascii.c_str());
     }
-    return rc;
+    return -1;
 }
 
 } // namespace

@@ -1,42 +1,48 @@
 // Status, date and time, line speed and paper.
 #include "Subcommand.h"
 
-#include <cstdlib>
+#include <utility>
 
 namespace kasctl {
 
 namespace {
 
 int16_t Status(Args&) {
-    FPBOOL f[13] = {};
-    char* texts[7] = {};
-    double regDate = 0;
-    double regTime = 0;
-    const int16_t rc = FPGetStatus(&f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7], &f[8],
-                                   &f[9], &f[10], &f[11], &f[12], &texts[0], &texts[1], &texts[2],
-                                   &texts[3], &texts[4], &texts[5], &texts[6], &regDate, &regTime);
-    if (rc == 0) {
-        return rc;
+    const auto status = kashost::readStatus();
+    if (!status) {
+        return 0;
     }
-    static const char* const kFlags[13] = {
-        "payment started",         "cash drawer closed",     "payout receipt",
-        "VAT added on top",        "shift open",             "receipt open",
-        "display sums forbidden",  "tax rates changed",      "service report open",
-        "fiscal mode",             "last command abnormal",  "on-line mode",
-        "service report on control tape"};
-    static const char* const kTexts[7] = {"serial number and date", "fiscal number",
-                                          "header line 1",          "header line 2",
-                                          "header line 3",          "tax number",
-                                          "firmware"};
-    for (int k = 0; k < 7; ++k) {
-        PrintLine(kTexts[k], FromDriverText(texts[k]));
-        ReleaseDriverBlock(texts[k]);
+    const std::pair<const char*, bool> flags[13] = {
+        {"payment started", status->paymentStarted},
+        {"cash drawer closed", status->drawerClosed},
+        {"payout receipt", status->payoutReceipt},
+        {"VAT added on top", status->vatAdded},
+        {"shift open", status->shiftOpen},
+        {"receipt open", status->receiptOpen},
+        {"display sums forbidden", status->displaySumsForbidden},
+        {"tax rates changed", status->taxRatesChanged},
+        {"service report open", status->serviceReportOpen},
+        {"fiscal mode", status->fiscalMode},
+        {"last command abnormal", status->lastCommandAbnormal},
+        {"on-line mode", status->onlineMode},
+        {"service report on control tape", status->serviceReportOnControlTape}};
+    const std::pair<const char*, const std::optional<std::string>*> texts[7] = {
+        {"serial number and date", &status->serialAndDate},
+        {"fiscal number", &status->fiscalNumber},
+        {"header line 1", &status->header[0]},
+        {"header line 2", &status->header[1]},
+        {"header line 3", &status->header[2]},
+        {"tax number", &status->taxNumber},
+        {"firmware", &status->firmware}};
+    for (const auto& [label, text] : texts) {
+        PrintLine(label, FromDriverText(*text));
     }
-    for (int k = 0; k < 13; ++k) {
-        PrintFlag(kFlags[k], f[k]);
+    for (const auto& [label, on] : flags) {
+        PrintFlag(label, on ? -1 : 0);
     }
-    PrintLine("registration", FormatDate(regDate) + " " + FormatTime(regTime));
-    return rc;
+    PrintLine("registration",
+              FormatDate(status->registrationDate) + " " + FormatTime(status->registrationTime));
+    return -1;
 }
 
 int16_t GetDate(Args&) {
@@ -68,16 +74,15 @@ int16_t SetTime(Args& args) {
 }
 
 int16_t Paper(Args&) {
-    FPBOOL f[5] = {};
-    const int16_t rc = FPGetPaperState(&f[0], &f[1], &f[2], &f[3], &f[4]);
-    if (rc != 0) {
-        PrintFlag("state undeterminable", f[0]);
-        PrintFlag("control tape low", f[1]);
-        PrintFlag("receipt tape low", f[2]);
-        PrintFlag("control tape out", f[3]);
-        PrintFlag("receipt tape out", f[4]);
+    const auto paper = kashost::readPaperState();
+    if (paper) {
+        PrintFlag("state undeterminable", paper->undeterminable ? -1 : 0);
+        PrintFlag("control tape low", paper->controlTapeLow ? -1 : 0);
+        PrintFlag("receipt tape low", paper->receiptTapeLow ? -1 : 0);
+        PrintFlag("control tape out", paper->controlTapeOut ? -1 : 0);
+        PrintFlag("receipt tape out", paper->receiptTapeOut ? -1 : 0);
     }
-    return rc;
+    return ResultOf(paper);
 }
 
 int16_t Baud(Args& args) {
@@ -98,7 +103,7 @@ KASCTL_SUBCOMMAND({"set-date", "YYYY-MM-DD", "set the register's date", 1, &SetD
 KASCTL_SUBCOMMAND({"time", "", "read the register's time", 0, &GetTime});
 KASCTL_SUBCOMMAND({"set-time", "HH:MM[:SS]", "set the register's time", 1, &SetTime});
 KASCTL_SUBCOMMAND({"paper", "", "paper sensors", 0, &Paper});
-KASCTL_SUBCOMMAND({"baud", "9600|19200|38400", "switch the register's line speed (then use --baud)", 1,
-                   &Baud});
+KASCTL_SUBCOMMAND({"baud", "9600|19200|38400", "switch the register's line speed (then use --baud)",
+                   1, &Baud});
 
 } // namespace kasctl

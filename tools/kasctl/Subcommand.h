@@ -3,6 +3,8 @@
 
 #include "kasdrv.h"
 
+#include <kashost/Host.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,7 +16,7 @@ namespace kasctl {
 // The words after the subcommand's name, with typed accessors that report
 // a usage error (and make the subcommand fail) for a malformed word.
 class Args {
-public:
+  public:
     explicit Args(std::vector<std::string> words) : words_(std::move(words)) {}
 
     std::size_t size() const { return words_.size(); }
@@ -37,7 +39,7 @@ public:
     const std::string& error() const { return error_; }
     void Fail(std::string message);
 
-private:
+  private:
     std::vector<std::string> words_;
     std::string error_;
 };
@@ -61,8 +63,10 @@ struct Registrar {
 #define KASCTL_CONCAT2(a, b) a##b
 #define KASCTL_CONCAT(a, b) KASCTL_CONCAT2(a, b)
 // KASCTL_SUBCOMMAND({"name", "ARGS", "summary", minArgs, &Run});
-#define KASCTL_SUBCOMMAND(...)                                                                    \
-    static const ::kasctl::Registrar KASCTL_CONCAT(kasctlRegistrar, __LINE__) { __VA_ARGS__ }
+#define KASCTL_SUBCOMMAND(...)                                                                     \
+    static const ::kasctl::Registrar KASCTL_CONCAT(kasctlRegistrar, __LINE__) {                    \
+        __VA_ARGS__                                                                                \
+    }
 
 // Printing results: UTF-8 lines on stdout.
 void PrintLine(std::string_view label, std::string_view value);
@@ -72,8 +76,13 @@ void PrintNumber(std::string_view label, int64_t value);
 // A text the driver handed out (Windows-1251) as UTF-8.
 std::string FromDriverText(const char* cp1251);
 std::string ToDriverText(std::string_view utf8);
-// Releases a text block FPGetStatus handed out (free, or LocalFree on Windows).
-void ReleaseDriverBlock(char* block);
+inline std::string FromDriverText(const std::optional<std::string>& cp1251) {
+    return cp1251 ? FromDriverText(cp1251->c_str()) : std::string();
+}
+// A read of kashost as the driver's result: -1 when it gave something.
+template <typename T> int16_t ResultOf(const std::optional<T>& read) {
+    return read ? -1 : 0;
+}
 // The program's arguments in UTF-8 (on Windows taken from the wide command line).
 std::vector<std::string> Utf8CommandLine(int argc, char** argv);
 std::string FormatDate(double date);

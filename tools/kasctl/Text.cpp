@@ -50,12 +50,6 @@ std::string ToDriverText(std::string_view utf8) {
     return Convert(utf8, kCp1251, CP_UTF8);
 }
 
-void ReleaseDriverBlock(char* block) {
-    if (block != nullptr) {
-        ::LocalFree(block);
-    }
-}
-
 std::vector<std::string> Utf8CommandLine(int argc, char** argv) {
     // The words as typed, whatever the console's code page; output in UTF-8.
     ::SetConsoleOutputCP(CP_UTF8);
@@ -112,10 +106,6 @@ std::string FromDriverText(const char* cp1251) {
 }
 
 std::string ToDriverText(std::string_view utf8) { return Convert(utf8, "CP1251", "UTF-8"); }
-
-void ReleaseDriverBlock(char* block) {
-    std::free(block);
-}
 
 std::vector<std::string> Utf8CommandLine(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);

@@ -2,11 +2,13 @@
 
 #include "AboutScroller.h"
 #include "Dialogs.h"
-#include "RegisterStatus.h"
+#include "DriverText.h"
 #include "Unit1.h"
 #include "Unit3.h"
+#include "pages/Widgets.h"
 
 #include <kasdrv.h>
+#include <kashost/Status.h>
 
 #include <QComboBox>
 #include <QFrame>
@@ -22,46 +24,34 @@ namespace {
 const QStringList kSpeeds = {QStringLiteral("9600"), QStringLiteral("19200"),
                              QStringLiteral("38400")};
 
-QLabel* label(const QString& text, QWidget* parent, int x, int y, int w = 96) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(x, y, w, 17);
-    return l;
-}
-
-QComboBox* speedList(QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->addItems(kSpeeds);
-    box->setCurrentIndex(0);
-    return box;
-}
-
 } // namespace
 
 ConnectionPage::ConnectionPage(TForm1& form, QWidget* parent) : Page(form, parent) {
-    connectGroup_ = new QGroupBox(QStringLiteral(" Установка соединения: "), this);
-    connectGroup_->setGeometry(8, 6, 264, 122);
-    label(QStringLiteral("Порт:"), connectGroup_, 12, 26);
-    portBox_ = new QComboBox(connectGroup_);
+    setObjectName(QStringLiteral("connection"));
+    connectGroup_ = kit::group(this, QStringLiteral("connection.connectGroup"),
+                               QStringLiteral(" Установка соединения: "), {8, 6, 264, 122});
+    kit::label(connectGroup_, QStringLiteral("Порт:"), 12, 26);
+    QStringList ports;
     for (int i = 1; i <= 9; ++i) {
-        portBox_->addItem(QStringLiteral("COM%1").arg(i));
+        ports << QStringLiteral("COM%1").arg(i);
     }
-    portBox_->setCurrentIndex(0);
-    portBox_->setGeometry(120, 22, 132, 22);
-    label(QStringLiteral("Скорость, бод:"), connectGroup_, 12, 54);
-    speedBox_ = speedList(connectGroup_);
-    speedBox_->setGeometry(120, 50, 132, 22);
-    connectButton_ = new QPushButton(QStringLiteral("Установить связь"), connectGroup_);
-    connectButton_->setGeometry(10, 84, 118, 27);
-    disconnectButton_ = new QPushButton(QStringLiteral("Завершить связь"), connectGroup_);
-    disconnectButton_->setGeometry(134, 84, 118, 27);
+    portBox_ =
+        kit::list(connectGroup_, QStringLiteral("connection.port"), {120, 22, 132, 22}, ports);
+    kit::label(connectGroup_, QStringLiteral("Скорость, бод:"), 12, 54);
+    speedBox_ =
+        kit::list(connectGroup_, QStringLiteral("connection.speed"), {120, 50, 132, 22}, kSpeeds);
+    connectButton_ = kit::button(connectGroup_, QStringLiteral("connection.connect"),
+                                 QStringLiteral("Установить связь"), {10, 84, 118, 27});
+    disconnectButton_ = kit::button(connectGroup_, QStringLiteral("connection.disconnect"),
+                                    QStringLiteral("Завершить связь"), {134, 84, 118, 27});
 
-    changeGroup_ = new QGroupBox(QStringLiteral(" Изменение скорости связи: "), this);
-    changeGroup_->setGeometry(8, 134, 264, 92);
-    label(QStringLiteral("Скорость, бод:"), changeGroup_, 12, 26);
-    newSpeedBox_ = speedList(changeGroup_);
-    newSpeedBox_->setGeometry(120, 22, 132, 22);
-    changeButton_ = new QPushButton(QStringLiteral("Изменить"), changeGroup_);
-    changeButton_->setGeometry(120, 54, 132, 27);
+    changeGroup_ = kit::group(this, QStringLiteral("connection.changeGroup"),
+                              QStringLiteral(" Изменение скорости связи: "), {8, 134, 264, 92});
+    kit::label(changeGroup_, QStringLiteral("Скорость, бод:"), 12, 26);
+    newSpeedBox_ =
+        kit::list(changeGroup_, QStringLiteral("connection.newSpeed"), {120, 22, 132, 22}, kSpeeds);
+    changeButton_ = kit::button(changeGroup_, QStringLiteral("connection.change"),
+                                QStringLiteral("Изменить"), {120, 54, 132, 27});
 
     // The registers the console serves, with their names under them.
     auto* pictures = new QFrame(this);
@@ -123,7 +113,7 @@ const QStringList& ConnectionPage::refusedFirmware() {
 }
 
 QString ConnectionPage::servicePassword() {
-    return QStringLiteral("vetrolina");
+    return TForm3::servicePassword();
 }
 
 void ConnectionPage::connectClicked() {
@@ -133,7 +123,7 @@ void ConnectionPage::connectClicked() {
     const QString speed = speedBox_->currentText();
     if (!succeeded(FPInit(port, speed.toUInt(), 1, 1))) {
         f.applyConnectionState(ConnectionState::Closed);
-        Dialogs::error(&f, QStringLiteral("Невозможно открыть порт!"));
+        error(QStringLiteral("Невозможно открыть порт!"));
         if (succeeded(FPClose())) {
             s.Connected = false;
         }
@@ -146,7 +136,7 @@ void ConnectionPage::connectClicked() {
     f.setStatusText(QStringLiteral("Подождите..., идет сеанс связи с ЭККР!"));
     f.repaintStatus();
 
-    const std::optional<RegisterStatus> status = readRegisterStatus();
+    const std::optional<kashost::RegisterStatus> status = kashost::readStatus();
     if (!status) {
         // The report is about the status query, so it is taken before the port closes.
         const QString error = f.DriverErrorText();
@@ -156,15 +146,15 @@ void ConnectionPage::connectClicked() {
         f.ReportDriverError(error);
         return;
     }
-    const QString firmware = status->firmware;
+    const QString firmware = fromDriverText(status->firmware);
 
     if (refusedFirmware().contains(firmware)) {
         if (succeeded(FPClose())) {
             f.setStatusText(QStringLiteral("Порт закрыт."));
         }
-        Dialogs::error(&f, QStringLiteral("Программа не работает с версиями \"04-07\", \"РМ-11\", "
-                                          "\"РМ-12\" и \"ЛМ-21\"\r\nвнутреннего программного "
-                                          "обеспечения!"));
+        error(QStringLiteral("Программа не работает с версиями \"04-07\", \"РМ-11\", "
+                             "\"РМ-12\" и \"ЛМ-21\"\r\nвнутреннего программного "
+                             "обеспечения!"));
         return;
     }
 
@@ -185,17 +175,17 @@ void ConnectionPage::connectClicked() {
         f.setStatusText(QStringLiteral("Порт открыт (") + speed +
                         QStringLiteral(" бит/с) Режим - СЕРВИСАНТ"));
         if (!startSwitch) {
-            Dialogs::warning(&f, QStringLiteral("Внимание"),
-                             QStringLiteral("Программа работает в сервисном режиме! "));
+            warning(QStringLiteral("Внимание"),
+                    QStringLiteral("Программа работает в сервисном режиме! "));
         }
         f.applyConnectionState(ConnectionState::Service);
     } else {
         f.applyConnectionState(ConnectionState::Cashier, linkButtons);
         f.setStatusText(QStringLiteral("Порт открыт (") + speed +
                         QStringLiteral(" бит/с) Режим - КАССИР"));
-        Dialogs::information(&f, QStringLiteral("Режим кассира"),
-                             QStringLiteral(" Программа работает режиме кассира!\r\nК некоторым "
-                                            "функциям доступ ограничен!"));
+        information(QStringLiteral("Режим кассира"),
+                    QStringLiteral(" Программа работает режиме кассира!\r\nК некоторым "
+                                   "функциям доступ ограничен!"));
         f.applyConnectionState(ConnectionState::Cashier);
     }
     s.Connected = true;
@@ -231,8 +221,7 @@ void ConnectionPage::changeClicked() {
     TForm1& f = form();
     const int index = newSpeedBox_->currentIndex();
     const QString speed = newSpeedBox_->currentText();
-    if (!succeeded(FPChangeBaudRate(static_cast<std::uint8_t>(index)))) {
-        f.ReportDriverError();
+    if (!call(FPChangeBaudRate(static_cast<std::uint8_t>(index)))) {
         return;
     }
     if (!succeeded(FPClose())) {
@@ -245,9 +234,8 @@ void ConnectionPage::changeClicked() {
     speedBox_->setCurrentIndex(index);
     f.setStatusText(QStringLiteral("Порт открыт (") + speed +
                     QStringLiteral(" бит/с) Режим - СЕРВИС"));
-    Dialogs::information(&f, QStringLiteral("Информация"),
-                         QStringLiteral("Установлена новая скорость связи: ") + speed +
-                             QStringLiteral(" бит/с!"));
+    information(QStringLiteral("Информация"), QStringLiteral("Установлена новая скорость связи: ") +
+                                                  speed + QStringLiteral(" бит/с!"));
 }
 
 } // namespace kasmon

@@ -2,8 +2,11 @@
 
 #include "Dialogs.h"
 #include "DriverText.h"
-#include "RegisterStatus.h"
+#include "InputParsing.h"
 #include "Unit1.h"
+#include "pages/Widgets.h"
+
+#include <kashost/Status.h>
 
 #include <kasdrv.h>
 
@@ -30,48 +33,10 @@ const QString kEmptyCancelFields = QStringLiteral("Поля \"Наименова
                                                   "\"Цена\"\r\n           не могут быть пустыми!");
 const QString kBadAmount = QStringLiteral("Введите сумму в гривнах!");
 
-QLabel* label(const QString& text, QWidget* parent, int x, int y, int w) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(x, y, w, 17);
-    return l;
-}
-
-QLineEdit* edit(QWidget* parent, int maxLength, const QString& text, int x, int y, int w) {
-    auto* e = new QLineEdit(text, parent);
-    if (maxLength > 0) {
-        e->setMaxLength(maxLength);
-    }
-    e->setGeometry(x, y, w, 21);
-    return e;
-}
-
-QComboBox* list(QWidget* parent, const QStringList& items, int current, int x, int y, int w) {
-    auto* box = new QComboBox(parent);
-    box->addItems(items);
-    box->setCurrentIndex(current);
-    box->setGeometry(x, y, w, 21);
-    return box;
-}
-
-QPushButton* button(const QString& text, QWidget* parent, int x, int y, int w) {
-    auto* b = new QPushButton(text, parent);
-    b->setGeometry(x, y, w, 24);
-    return b;
-}
-
-// A whole number as the user typed it (surrounding blanks allowed).
-template <typename T> std::optional<T> readInteger(const QString& text) {
-    bool ok = false;
-    const qlonglong value = text.trimmed().toLongLong(&ok, 10);
-    if (!ok || value < std::numeric_limits<T>::min() || value > std::numeric_limits<T>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<T>(value);
-}
-
 } // namespace
 
 OperationsPage::OperationsPage(TForm1& form, QWidget* parent) : Page(form, parent) {
+    setObjectName(QStringLiteral("operations"));
     buildSaleGroup();
     buildDiscountGroup();
     buildOptionsGroup();
@@ -108,111 +73,134 @@ QString OperationsPage::caption() const {
 
 void OperationsPage::buildSaleGroup() {
     const LocaleFormat& locale = LocaleFormat::current();
-    saleGroup_ = new QGroupBox(QStringLiteral(" Регистрация продажи/выплаты: "), this);
-    saleGroup_->setGeometry(2, 0, 236, 140);
+    saleGroup_ = kit::group(this, QStringLiteral("operations.saleGroup"),
+                            QStringLiteral(" Регистрация продажи/выплаты: "), {2, 0, 236, 140});
     constexpr int kLabel = 8;
     constexpr int kField = 100;
     constexpr int kWidth = 128;
-    label(QStringLiteral("Код:"), saleGroup_, kLabel, 18, 90);
-    code_ = edit(saleGroup_, 15, QStringLiteral("1"), kField, 16, kWidth);
-    label(QStringLiteral("Наименование:"), saleGroup_, kLabel, 42, 90);
-    name_ = edit(saleGroup_, 50, QStringLiteral("Товар №1"), kField, 40, kWidth);
-    label(QStringLiteral("Налог:"), saleGroup_, kLabel, 66, 90);
-    tax_ = list(saleGroup_,
-                {QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"), QStringLiteral("Г"),
-                 QStringLiteral("Д"), QStringLiteral("Е")},
-                0, kField, 64, 56);
-    label(QStringLiteral("Количество:"), saleGroup_, kLabel, 90, 90);
-    quantity_ = edit(saleGroup_, 10, locale.defaultQuantityText(), kField, 88, 90);
-    label(QStringLiteral("Цена (грн.):"), saleGroup_, kLabel, 114, 90);
-    price_ = edit(saleGroup_, 10, locale.zeroSumText(), kField, 112, 90);
+    kit::label(saleGroup_, QStringLiteral("Код:"), kLabel, 18, 90);
+    code_ = kit::edit(saleGroup_, QStringLiteral("operations.code"),
+                      kit::editAt(kField, 16, kWidth), 15, QStringLiteral("1"));
+    kit::label(saleGroup_, QStringLiteral("Наименование:"), kLabel, 42, 90);
+    name_ = kit::edit(saleGroup_, QStringLiteral("operations.name"),
+                      kit::editAt(kField, 40, kWidth), 50, QStringLiteral("Товар №1"));
+    kit::label(saleGroup_, QStringLiteral("Налог:"), kLabel, 66, 90);
+    tax_ = kit::list(saleGroup_, QStringLiteral("operations.tax"), kit::editAt(kField, 64, 56),
+                     {QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"),
+                      QStringLiteral("Г"), QStringLiteral("Д"), QStringLiteral("Е")},
+                     0);
+    kit::label(saleGroup_, QStringLiteral("Количество:"), kLabel, 90, 90);
+    quantity_ = kit::edit(saleGroup_, QStringLiteral("operations.quantity"),
+                          kit::editAt(kField, 88, 90), 10, locale.defaultQuantityText());
+    kit::label(saleGroup_, QStringLiteral("Цена (грн.):"), kLabel, 114, 90);
+    price_ = kit::edit(saleGroup_, QStringLiteral("operations.price"), kit::editAt(kField, 112, 90),
+                       10, locale.zeroSumText());
 }
 
 void OperationsPage::buildDiscountGroup() {
-    discountGroup_ = new QGroupBox(QStringLiteral(" Скидки / наценки: "), this);
-    discountGroup_->setGeometry(2, 142, 236, 164);
-    label(QStringLiteral("Тип скидки / наценки:"), discountGroup_, 8, 16, 220);
-    discountType_ =
-        list(discountGroup_,
-             {QStringLiteral("% на последний товар"), QStringLiteral("абс. на последний товар"),
-              QStringLiteral("% на пром. сумму"), QStringLiteral("абс на пром. сумму")},
-             0, 8, 33, 220);
+    discountGroup_ = kit::group(this, QStringLiteral("operations.discountGroup"),
+                                QStringLiteral(" Скидки / наценки: "), {2, 142, 236, 164});
+    kit::label(discountGroup_, QStringLiteral("Тип скидки / наценки:"), 8, 16, 220);
+    discountType_ = kit::list(
+        discountGroup_, QStringLiteral("operations.discountType"), kit::editAt(8, 33, 220),
+        {QStringLiteral("% на последний товар"), QStringLiteral("абс. на последний товар"),
+         QStringLiteral("% на пром. сумму"), QStringLiteral("абс на пром. сумму")},
+        0);
     discountType_->setEditable(true);
     discountType_->setInsertPolicy(QComboBox::NoInsert);
-    label(QStringLiteral("Процент (%):"), discountGroup_, 8, 62, 90);
-    percent_ = edit(discountGroup_, 0, QString(), 100, 60, 50);
-    discountKind_ =
-        list(discountGroup_, {QStringLiteral("Скидка"), QStringLiteral("Наценка")}, 0, 154, 60, 74);
-    label(QStringLiteral("Сумма (грн.):"), discountGroup_, 8, 86, 90);
-    discountSum_ = edit(discountGroup_, 0, LocaleFormat::current().zeroSumText(), 100, 84, 50);
-    label(QStringLiteral("Пояснительная строка: "), discountGroup_, 8, 110, 220);
-    discountText_ = edit(discountGroup_, 25, QString(), 8, 128, 112);
-    discountButton_ = button(QStringLiteral("Скидка/Наценка"), discountGroup_, 124, 127, 104);
+    kit::label(discountGroup_, QStringLiteral("Процент (%):"), 8, 62, 90);
+    percent_ = kit::edit(discountGroup_, QStringLiteral("operations.percent"),
+                         kit::editAt(100, 60, 50), 0, QString());
+    discountKind_ = kit::list(discountGroup_, QStringLiteral("operations.discountKind"),
+                              kit::editAt(154, 60, 74),
+                              {QStringLiteral("Скидка"), QStringLiteral("Наценка")}, 0);
+    kit::label(discountGroup_, QStringLiteral("Сумма (грн.):"), 8, 86, 90);
+    discountSum_ = kit::edit(discountGroup_, QStringLiteral("operations.discountSum"),
+                             kit::editAt(100, 84, 50), 0, LocaleFormat::current().zeroSumText());
+    kit::label(discountGroup_, QStringLiteral("Пояснительная строка: "), 8, 110, 220);
+    discountText_ = kit::edit(discountGroup_, QStringLiteral("operations.discountText"),
+                              kit::editAt(8, 128, 112), 25, QString());
+    discountButton_ = kit::button(discountGroup_, QStringLiteral("operations.discountButton"),
+                                  QStringLiteral("Скидка/Наценка"), kit::buttonAt(124, 127, 104));
 }
 
 void OperationsPage::buildOptionsGroup() {
-    optionsGroup_ = new QGroupBox(QStringLiteral(" Опции печати: "), this);
-    optionsGroup_->setGeometry(2, 308, 236, 110);
-    const auto box = [this](const QString& text, int row) {
-        auto* b = new QCheckBox(text, optionsGroup_);
-        b->setGeometry(8, 16 + row * 18, 220, 17);
-        return b;
+    optionsGroup_ = kit::group(this, QStringLiteral("operations.optionsGroup"),
+                               QStringLiteral(" Опции печати: "), {2, 308, 236, 110});
+    const auto box = [this](const char* name, const QString& text, int row) {
+        return kit::check(optionsGroup_, QStringLiteral("operations.") + QLatin1String(name), text,
+                          {8, 16 + row * 18, 220, 17});
     };
-    unitQuantity_ = box(QStringLiteral("Брать единичное количество"), 0);
-    nameFromRegister_ = box(QStringLiteral("Наименование брать из ЭККР"), 1);
-    autoClose_ = box(QStringLiteral("Автоматически закрыть чек"), 2);
-    nonFiscalCopy_ = box(QStringLiteral("Печатать не фискальный чек"), 3);
-    printBarcode_ = box(QStringLiteral("Печатать штрих-код товара"), 4);
+    unitQuantity_ = box("unitQuantity", QStringLiteral("Брать единичное количество"), 0);
+    nameFromRegister_ = box("nameFromRegister", QStringLiteral("Наименование брать из ЭККР"), 1);
+    autoClose_ = box("autoClose", QStringLiteral("Автоматически закрыть чек"), 2);
+    nonFiscalCopy_ = box("nonFiscalCopy", QStringLiteral("Печатать не фискальный чек"), 3);
+    printBarcode_ = box("printBarcode", QStringLiteral("Печатать штрих-код товара"), 4);
 }
 
 void OperationsPage::buildOperationsGroup() {
-    operationsGroup_ = new QGroupBox(QStringLiteral(" Операции: "), this);
-    operationsGroup_->setGeometry(242, 0, 263, 176);
+    operationsGroup_ = kit::group(this, QStringLiteral("operations.operationsGroup"),
+                                  QStringLiteral(" Операции: "), {242, 0, 263, 176});
     constexpr int kLeft = 8;
     constexpr int kRight = 135;
     constexpr int kWidth = 120;
-    sale_ = button(QStringLiteral("Продажа"), operationsGroup_, kLeft, 16, kWidth);
-    return_ = button(QStringLiteral("Возврат"), operationsGroup_, kRight, 16, kWidth);
-    cancelPosition_ = button(QStringLiteral("Отмена поз."), operationsGroup_, kLeft, 42, kWidth);
-    cancelReceipt_ = button(QStringLiteral("Отмена чека"), operationsGroup_, kRight, 42, kWidth);
-    label(QStringLiteral("Форма оплаты:"), operationsGroup_, kLeft, 72, kWidth);
-    paymentForm_ = list(operationsGroup_,
-                        {QStringLiteral("карточка"), QStringLiteral("кредит"),
-                         QStringLiteral("чек"), QStringLiteral("наличные")},
-                        3, kRight, 70, kWidth);
-    label(QStringLiteral("От клиента (грн.):"), operationsGroup_, kLeft, 96, kWidth);
+    sale_ = kit::button(operationsGroup_, QStringLiteral("operations.sale"),
+                        QStringLiteral("Продажа"), kit::buttonAt(kLeft, 16, kWidth));
+    return_ = kit::button(operationsGroup_, QStringLiteral("operations.return"),
+                          QStringLiteral("Возврат"), kit::buttonAt(kRight, 16, kWidth));
+    cancelPosition_ = kit::button(operationsGroup_, QStringLiteral("operations.cancelPosition"),
+                                  QStringLiteral("Отмена поз."), kit::buttonAt(kLeft, 42, kWidth));
+    cancelReceipt_ = kit::button(operationsGroup_, QStringLiteral("operations.cancelReceipt"),
+                                 QStringLiteral("Отмена чека"), kit::buttonAt(kRight, 42, kWidth));
+    kit::label(operationsGroup_, QStringLiteral("Форма оплаты:"), kLeft, 72, kWidth);
+    paymentForm_ = kit::list(operationsGroup_, QStringLiteral("operations.paymentForm"),
+                             kit::editAt(kRight, 70, kWidth),
+                             {QStringLiteral("карточка"), QStringLiteral("кредит"),
+                              QStringLiteral("чек"), QStringLiteral("наличные")},
+                             3);
+    kit::label(operationsGroup_, QStringLiteral("От клиента (грн.):"), kLeft, 96, kWidth);
     fromClient_ =
-        edit(operationsGroup_, 11, LocaleFormat::current().zeroSumText(), kRight, 94, kWidth);
-    pay_ = button(QStringLiteral("Оплатить"), operationsGroup_, kLeft, 120, kWidth);
+        kit::edit(operationsGroup_, QStringLiteral("operations.fromClient"),
+                  kit::editAt(kRight, 94, kWidth), 11, LocaleFormat::current().zeroSumText());
+    pay_ = kit::button(operationsGroup_, QStringLiteral("operations.pay"),
+                       QStringLiteral("Оплатить"), kit::buttonAt(kLeft, 120, kWidth));
     QFont bold = pay_->font();
     bold.setBold(true);
     pay_->setFont(bold);
-    closeReceipt_ = button(QStringLiteral("Закрыть чек"), operationsGroup_, kRight, 120, kWidth);
-    zeroReceipt_ = button(QStringLiteral("Нулевой чек"), operationsGroup_, kLeft, 146, kWidth);
+    closeReceipt_ = kit::button(operationsGroup_, QStringLiteral("operations.closeReceipt"),
+                                QStringLiteral("Закрыть чек"), kit::buttonAt(kRight, 120, kWidth));
+    zeroReceipt_ = kit::button(operationsGroup_, QStringLiteral("operations.zeroReceipt"),
+                               QStringLiteral("Нулевой чек"), kit::buttonAt(kLeft, 146, kWidth));
 }
 
 void OperationsPage::buildCommentsGroup() {
-    commentsGroup_ = new QGroupBox(QStringLiteral(" Комментарии и штрих-коды: "), this);
-    commentsGroup_->setGeometry(242, 178, 263, 94);
-    comment_ = edit(commentsGroup_, 27, QString(), 8, 17, 150);
-    commentButton_ = button(QStringLiteral("Комментарий"), commentsGroup_, 162, 16, 93);
-    ean13_ = edit(commentsGroup_, 13, QString(), 8, 42, 150);
-    ean13Button_ = button(QStringLiteral("EAN 13"), commentsGroup_, 162, 41, 93);
-    code128_ = edit(commentsGroup_, 16, QString(), 8, 67, 150);
-    code128Button_ = button(QStringLiteral("CODE 128"), commentsGroup_, 162, 66, 93);
+    commentsGroup_ = kit::group(this, QStringLiteral("operations.commentsGroup"),
+                                QStringLiteral(" Комментарии и штрих-коды: "), {242, 178, 263, 94});
+    comment_ = kit::edit(commentsGroup_, QStringLiteral("operations.comment"),
+                         kit::editAt(8, 17, 150), 27, QString());
+    commentButton_ = kit::button(commentsGroup_, QStringLiteral("operations.commentButton"),
+                                 QStringLiteral("Комментарий"), kit::buttonAt(162, 16, 93));
+    ean13_ = kit::edit(commentsGroup_, QStringLiteral("operations.ean13"), kit::editAt(8, 42, 150),
+                       13, QString());
+    ean13Button_ = kit::button(commentsGroup_, QStringLiteral("operations.ean13Button"),
+                               QStringLiteral("EAN 13"), kit::buttonAt(162, 41, 93));
+    code128_ = kit::edit(commentsGroup_, QStringLiteral("operations.code128"),
+                         kit::editAt(8, 67, 150), 16, QString());
+    code128Button_ = kit::button(commentsGroup_, QStringLiteral("operations.code128Button"),
+                                 QStringLiteral("CODE 128"), kit::buttonAt(162, 66, 93));
 }
 
 void OperationsPage::buildReceiptInfoGroup() {
-    infoGroup_ = new QGroupBox(QStringLiteral(" Информация по чеку: "), this);
-    infoGroup_->setGeometry(242, 274, 263, 76);
+    infoGroup_ = kit::group(this, QStringLiteral("operations.infoGroup"),
+                            QStringLiteral(" Информация по чеку: "), {242, 274, 263, 76});
     QFont font = this->font();
     font.setPixelSize(13);
     font.setBold(true);
     const auto line = [this, &font](const QString& text, int row, QLabel*& captionLabel,
                                     QLabel*& value) {
-        captionLabel = label(text, infoGroup_, 6, 16 + row * 18, 116);
+        captionLabel = kit::label(infoGroup_, text, 6, 16 + row * 18, 116);
         captionLabel->setFont(font);
-        value = label(QString(), infoGroup_, 123, 16 + row * 18, 136);
+        value = kit::label(infoGroup_, QString(), 123, 16 + row * 18, 136);
         value->setFont(font);
     };
     QLabel* costCaption = nullptr;
@@ -220,18 +208,26 @@ void OperationsPage::buildReceiptInfoGroup() {
     line(QStringLiteral("Стоимость:"), 0, costCaption, costValue_);
     line(QStringLiteral("Сумма по чеку:"), 1, sumCaption, sumValue_);
     line(QString(), 2, thirdCaption_, thirdValue_);
+    costValue_->setObjectName(QStringLiteral("operations.costValue"));
+    sumValue_->setObjectName(QStringLiteral("operations.sumValue"));
+    thirdCaption_->setObjectName(QStringLiteral("operations.thirdCaption"));
+    thirdValue_->setObjectName(QStringLiteral("operations.thirdValue"));
 }
 
 void OperationsPage::buildServiceGroup() {
     const QString zero = LocaleFormat::current().zeroSumText();
-    serviceGroup_ = new QGroupBox(QStringLiteral(" Служебные операции: "), this);
-    serviceGroup_->setGeometry(242, 352, 263, 62);
-    label(QStringLiteral("Сумма (грн.):"), serviceGroup_, 8, 15, 120);
-    cashIn_ = edit(serviceGroup_, 11, zero, 8, 33, 54);
-    cashInButton_ = button(QStringLiteral("Внесение"), serviceGroup_, 66, 32, 64);
-    label(QStringLiteral("Сумма (грн.):"), serviceGroup_, 135, 15, 120);
-    cashOut_ = edit(serviceGroup_, 11, zero, 135, 33, 54);
-    cashOutButton_ = button(QStringLiteral("Изъятие"), serviceGroup_, 193, 32, 64);
+    serviceGroup_ = kit::group(this, QStringLiteral("operations.serviceGroup"),
+                               QStringLiteral(" Служебные операции: "), {242, 352, 263, 62});
+    kit::label(serviceGroup_, QStringLiteral("Сумма (грн.):"), 8, 15, 120);
+    cashIn_ = kit::edit(serviceGroup_, QStringLiteral("operations.cashIn"), kit::editAt(8, 33, 54),
+                        11, zero);
+    cashInButton_ = kit::button(serviceGroup_, QStringLiteral("operations.cashInButton"),
+                                QStringLiteral("Внесение"), kit::buttonAt(66, 32, 64));
+    kit::label(serviceGroup_, QStringLiteral("Сумма (грн.):"), 135, 15, 120);
+    cashOut_ = kit::edit(serviceGroup_, QStringLiteral("operations.cashOut"),
+                         kit::editAt(135, 33, 54), 11, zero);
+    cashOutButton_ = kit::button(serviceGroup_, QStringLiteral("operations.cashOutButton"),
+                                 QStringLiteral("Изъятие"), kit::buttonAt(193, 32, 64));
 }
 
 std::vector<ControlRow> OperationsPage::controlRows() {
@@ -338,16 +334,6 @@ void OperationsPage::clearReceiptInfo() {
     thirdValue_->clear();
 }
 
-void OperationsPage::checkPaper() {
-    if (state().PaperSensors != 0) {
-        form().CheckPaperState();
-    }
-}
-
-void OperationsPage::inputError(const QString& message) {
-    Dialogs::error(&form(), message);
-}
-
 bool OperationsPage::printNonFiscalCopy() const {
     return nonFiscalCopy_->isChecked();
 }
@@ -359,27 +345,27 @@ std::optional<OperationsPage::ArticleLine>
 OperationsPage::readArticleLine(const QString& emptyFieldsMessage) {
     if (code_->text().isEmpty() || name_->text().isEmpty() || quantity_->text().isEmpty() ||
         price_->text().isEmpty()) {
-        inputError(emptyFieldsMessage);
+        error(emptyFieldsMessage);
         return std::nullopt;
     }
     const LocaleFormat& locale = LocaleFormat::current();
     ArticleLine line;
-    const std::optional<std::int64_t> code = readInteger<std::int64_t>(code_->text());
+    const std::optional<std::int64_t> code = parseInteger<std::int64_t>(code_->text());
     if (!code) {
-        inputError(QStringLiteral("Код товара задан неверно!"));
+        error(QStringLiteral("Код товара задан неверно!"));
         return std::nullopt;
     }
     line.code = *code;
     const std::optional<Quantity> quantity = locale.parseQuantity(quantity_->text());
     if (!quantity) {
-        inputError(QStringLiteral("Неправильный формат количества!"));
+        error(QStringLiteral("Неправильный формат количества!"));
         return std::nullopt;
     }
     line.quantity = *quantity;
     // A price travels as a signed 32-bit number, and a cancelled position negates it.
     const std::optional<std::int64_t> price = locale.parsePrice(price_->text());
     if (!price || *price > kMaxPrice || *price < -kMaxPrice) {
-        inputError(QStringLiteral("Введите цену в гривнах!"));
+        error(QStringLiteral("Введите цену в гривнах!"));
         return std::nullopt;
     }
     line.price = static_cast<std::int32_t>(*price);
@@ -397,10 +383,9 @@ void OperationsPage::registerLine(LineKind kind, const ArticleLine& line, std::i
     const FPBOOL barcode = printBarcode_->isChecked() ? -1 : 0;
     std::int64_t cost = 0;
     std::int64_t total = 0;
-    const auto call = kind == LineKind::Sale ? FPSale : FPPayMoney;
-    if (!succeeded(call(&cost, &total, line.quantity.value, flags, price, group, fromRegister,
-                        barcode, name.constData(), line.code))) {
-        form().ReportDriverError();
+    const auto lineExport = kind == LineKind::Sale ? FPSale : FPPayMoney;
+    if (!call(lineExport(&cost, &total, line.quantity.value, flags, price, group, fromRegister,
+                         barcode, name.constData(), line.code))) {
         return;
     }
     thirdCaption_->clear();
@@ -427,9 +412,8 @@ void OperationsPage::returnClicked() {
 void OperationsPage::cancelPositionClicked() {
     // The position is registered again with the price negated, in the kind of
     // receipt that is open.
-    const std::optional<RegisterStatus> status = readRegisterStatus();
+    const std::optional<kashost::RegisterStatus> status = call(kashost::readStatus());
     if (!status) {
-        form().ReportDriverError();
         return;
     }
     if (const auto line = readArticleLine(kEmptyCancelFields)) {
@@ -446,9 +430,7 @@ void OperationsPage::pay(std::uint32_t amount, bool top) {
     FPBOOL isChange = 0;
     const auto paymentForm = static_cast<std::uint8_t>(paymentForm_->currentIndex());
     const FPBOOL noFiscalCopy = printNonFiscalCopy() ? 0 : -1;
-    if (!succeeded(
-            FPPayment(&answer, &isChange, paymentForm, amount, top ? -1 : 0, noFiscalCopy))) {
-        form().ReportDriverError();
+    if (!call(FPPayment(&answer, &isChange, paymentForm, amount, top ? -1 : 0, noFiscalCopy))) {
         return;
     }
     thirdCaption_->setText(isChange != 0 ? QStringLiteral("Сдача:") : QStringLiteral("Остаток:"));
@@ -458,13 +440,13 @@ void OperationsPage::pay(std::uint32_t amount, bool top) {
 
 void OperationsPage::payClicked() {
     if (fromClient_->text().isEmpty()) {
-        inputError(QStringLiteral("Введите сумму принятую от клиента!"));
+        error(QStringLiteral("Введите сумму принятую от клиента!"));
         return;
     }
     const std::optional<std::int64_t> amount =
         LocaleFormat::current().parsePrice(fromClient_->text());
     if (!amount || *amount < 0 || *amount > kMaxAmount) {
-        inputError(kBadAmount);
+        error(kBadAmount);
         return;
     }
     pay(static_cast<std::uint32_t>(*amount), false);
@@ -479,8 +461,7 @@ void OperationsPage::closeReceiptClicked() {
 }
 
 void OperationsPage::cancelReceiptClicked() {
-    if (!succeeded(FPResetOrder())) {
-        form().ReportDriverError();
+    if (!call(FPResetOrder())) {
         return;
     }
     clearReceiptInfo();
@@ -490,8 +471,7 @@ void OperationsPage::cancelReceiptClicked() {
 }
 
 void OperationsPage::zeroReceiptClicked() {
-    if (!succeeded(FPNullCheck())) {
-        form().ReportDriverError();
+    if (!call(FPNullCheck())) {
         return;
     }
     clearReceiptInfo();
@@ -502,17 +482,15 @@ void OperationsPage::zeroReceiptClicked() {
 // Comment lines, discounts and bar codes
 
 void OperationsPage::commentClicked() {
-    const std::optional<RegisterStatus> status = readRegisterStatus();
+    const std::optional<kashost::RegisterStatus> status = call(kashost::readStatus());
     if (!status) {
-        form().ReportDriverError();
         return;
     }
     if (!status->receiptOpen) {
         clearReceiptInfo();
     }
     // An empty comment is sent as it is.
-    if (!succeeded(FPComment(toDriverText(comment_->text()).constData(), 0))) {
-        form().ReportDriverError();
+    if (!call(FPComment(toDriverText(comment_->text()).constData(), 0))) {
         return;
     }
     if (autoClose_->isChecked()) {
@@ -525,9 +503,9 @@ void OperationsPage::discountClicked() {
     std::int32_t percent = 0;
     std::int32_t amount = 0;
     if (type == 0 || type == 2) {
-        const auto value = readInteger<std::int32_t>(percent_->text());
+        const auto value = parseInteger<std::int32_t>(percent_->text());
         if (!value) {
-            inputError(QStringLiteral("Значение процентной скидки должно от 0%..100%!"));
+            error(QStringLiteral("Значение процентной скидки должно от 0%..100%!"));
             return;
         }
         percent = *value;
@@ -537,7 +515,7 @@ void OperationsPage::discountClicked() {
             LocaleFormat::current().parseHryvnias(discountSum_->text());
         if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
             *value > std::numeric_limits<std::int32_t>::max()) {
-            inputError(QStringLiteral("Введите значение асолютной скидки в гривнах!"));
+            error(QStringLiteral("Введите значение асолютной скидки в гривнах!"));
             return;
         }
         amount = static_cast<std::int32_t>(*value);
@@ -545,10 +523,8 @@ void OperationsPage::discountClicked() {
     const bool isDiscount = discountKind_->currentIndex() == 0;
     std::int64_t result = 0;
     std::int64_t total = 0;
-    if (!succeeded(FPDiscount(&result, &total, static_cast<std::uint8_t>(type), percent, amount,
-                              isDiscount ? -1 : 0,
-                              toDriverText(discountText_->text()).constData()))) {
-        form().ReportDriverError();
+    if (!call(FPDiscount(&result, &total, static_cast<std::uint8_t>(type), percent, amount,
+                         isDiscount ? -1 : 0, toDriverText(discountText_->text()).constData()))) {
         return;
     }
     showMoney(sumValue_, total);
@@ -560,17 +536,14 @@ void OperationsPage::ean13Clicked() {
     if (ean13_->text().isEmpty()) {
         return;
     }
-    if (!succeeded(FPPrintEAN13(toDriverText(ean13_->text()).constData()))) {
-        form().ReportDriverError();
+    if (!call(FPPrintEAN13(toDriverText(ean13_->text()).constData()))) {
         return;
     }
     checkPaper();
 }
 
 void OperationsPage::code128Clicked() {
-    if (!succeeded(FPSetBarCode(toDriverText(code128_->text()).constData()))) {
-        form().ReportDriverError();
-    }
+    call(FPSetBarCode(toDriverText(code128_->text()).constData()));
 }
 
 // ---------------------------------------------------------------------------
@@ -579,27 +552,26 @@ void OperationsPage::code128Clicked() {
 void OperationsPage::moveCash(bool deposit) {
     const QLineEdit* field = deposit ? cashIn_ : cashOut_;
     if (field->text().isEmpty()) {
-        inputError(deposit ? QStringLiteral("Введите сумму для служебного внесения!")
-                           : QStringLiteral("Введите сумму для служебного изъятия!"));
+        error(deposit ? QStringLiteral("Введите сумму для служебного внесения!")
+                      : QStringLiteral("Введите сумму для служебного изъятия!"));
         return;
     }
     // A negative amount is refused here: as a 32-bit amount it would book an
     // enormous deposit or withdrawal.
     const std::optional<std::int64_t> amount = LocaleFormat::current().parseCash(field->text());
     if (!amount || *amount < 0) {
-        inputError(kBadAmount);
+        error(kBadAmount);
         return;
     }
     if (*amount > kMaxAmount) {
-        inputError(deposit ? QStringLiteral("Максимальная сумма служебного внесения составляет "
-                                            "42949672.95 грн!")
-                           : QStringLiteral("Максимальная сумма служебного изъятия составляет "
-                                            "42949672.95 грн!"));
+        error(deposit ? QStringLiteral("Максимальная сумма служебного внесения составляет "
+                                       "42949672.95 грн!")
+                      : QStringLiteral("Максимальная сумма служебного изъятия составляет "
+                                       "42949672.95 грн!"));
         return;
     }
     const auto kopecks = static_cast<std::uint32_t>(*amount);
-    if (!succeeded(deposit ? FPInToCash(kopecks) : FPOutOfCash(kopecks))) {
-        form().ReportDriverError();
+    if (!call(deposit ? FPInToCash(kopecks) : FPOutOfCash(kopecks))) {
         return;
     }
     checkPaper();

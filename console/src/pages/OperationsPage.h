@@ -131,9 +131,6 @@ class OperationsPage final : public Page {
     void discountTypeChosen();
     void clearReceiptInfo();
     void showMoney(QLabel* value, std::int64_t kopecks);
-    // After a printing action: warn when a paper tape runs low.
-    void checkPaper();
-    void inputError(const QString& message);
     bool printNonFiscalCopy() const;
 
     QGroupBox* saleGroup_ = nullptr;

@@ -1,6 +1,16 @@
-// One page of the main window. A page builds its controls, declares which of
-// them the connection state governs (controlRows) and reaches the console-wide
-// state and the shared reports through the main window.
+// One page of the main window, and the kit every page is built with.
+//
+// A page builds its controls with the factories of pages/Widgets.h (each gets
+// its objectName), declares in controlRows() which of them the connection state
+// governs (one ControlRow per control: group, caption, widget, and the Service
+// and Cashier columns, Closed being off unless given), and writes each action
+// as: read and check the fields (error() and return on a bad one), call the
+// driver through call(), show the result with information().
+//
+//     if (!call(FPLineFeed())) return;   // the driver's error is already shown
+//     checkPaper();
+//
+//     if (const auto sum = call(kashost::readMoneyInBox())) information(...);
 #pragma once
 
 #include "ConsoleState.h"
@@ -8,6 +18,8 @@
 
 #include <QWidget>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace kasmon {
@@ -29,6 +41,26 @@ class Page : public QWidget {
   protected:
     TForm1& form() const { return form_; }
     ConsoleState& state() const;
+
+    // A driver result: true on success; on failure the driver's error is shown
+    // (the standard failure report) and false returned.
+    bool call(std::int16_t result) const;
+    // A kashost read: its value, or nothing once the driver's error is shown.
+    template <typename T> std::optional<T> call(std::optional<T> read) const {
+        if (!read) {
+            reportDriverError();
+        }
+        return read;
+    }
+    void reportDriverError() const;
+    // After a successful printing action: warns when a tape runs low (RX-410F only).
+    void checkPaper() const;
+
+    // Boxes owned by the main window, through the Dialogs seam.
+    void information(const QString& title, const QString& text) const;
+    void error(const QString& text) const; // "Ошибка!"
+    void warning(const QString& title, const QString& text) const;
+    bool question(const QString& title, const QString& text) const; // Да / Нет
 
   private:
     TForm1& form_;

@@ -36,10 +36,16 @@ struct Fault {
     int count = 1;  // answers it acts on
     int value = 0;  // the kind's first argument
     int value2 = 0; // the kind's second argument (syn-storm spacing)
+    // Aimed at one command: acts only on answers to it and is used up by them alone,
+    // after letting `skip` of them pass untouched.
+    std::optional<std::uint8_t> command;
+    int skip = 0;
 };
 
-// Parses "name[:arg[:arg2]][*count]", e.g. "drop*2", "delay:2500", "status:0x20",
-// "syn-storm:4:800". Numbers are decimal or 0x-hex. Returns nothing for an unknown text.
+// Parses "name[:arg[:arg2]][@command[+skip]][*count]", e.g. "drop*2", "delay:2500",
+// "status:0x20", "syn-storm:4:800", "result:3@0x2A" (only the next answer to command 0x2A),
+// "result:3@0x1C+2" (the third answer to 0x1C from now). Numbers are decimal or
+// 0x-hex. Returns nothing for an unknown text.
 std::optional<Fault> parseFault(std::string_view text);
 std::string faultName(FaultKind kind);
 // One line per fault kind, for --help.
@@ -70,8 +76,10 @@ class FaultQueue {
     void arm(const Fault& f);
     void clear();
     std::size_t armed() const;
-    // Takes the faults for the next answer, using up one count of each.
-    AnswerFaults takeForAnswer();
+    // Takes the faults for the next answer, using up one count of each; faults aimed at
+    // a command act only when `command` is that command (never on a raw block, which
+    // has no command).
+    AnswerFaults takeForAnswer(std::optional<std::uint8_t> command = std::nullopt);
 
   private:
     mutable std::mutex mutex_;

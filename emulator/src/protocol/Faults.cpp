@@ -88,6 +88,23 @@ std::optional<Fault> parseFault(std::string_view text) {
         f.count = *n;
         text = text.substr(0, star);
     }
+    if (const auto at = text.find('@'); at != std::string_view::npos) {
+        std::string_view aim = text.substr(at + 1);
+        if (const auto plus = aim.find('+'); plus != std::string_view::npos) {
+            const auto skip = parseNumber(aim.substr(plus + 1));
+            if (!skip || *skip < 0) {
+                return std::nullopt;
+            }
+            f.skip = *skip;
+            aim = aim.substr(0, plus);
+        }
+        const auto code = parseNumber(aim);
+        if (!code || *code < 0 || *code > 255) {
+            return std::nullopt;
+        }
+        f.command = static_cast<std::uint8_t>(*code);
+        text = text.substr(0, at);
+    }
     std::vector<std::string_view> parts;
     while (true) {
         const auto colon = text.find(':');
@@ -173,10 +190,17 @@ std::size_t FaultQueue::armed() const {
     return faults_.size();
 }
 
-AnswerFaults FaultQueue::takeForAnswer() {
+AnswerFaults FaultQueue::takeForAnswer(std::optional<std::uint8_t> command) {
     std::lock_guard lock(mutex_);
     AnswerFaults a;
     for (auto& f : faults_) {
+        if (f.command && f.command != command) {
+            continue;
+        }
+        if (f.skip > 0) {
+            --f.skip;
+            continue;
+        }
         switch (f.kind) {
         case FaultKind::Ignore:
             a.ignore = true;

@@ -202,7 +202,7 @@ void Link::handleByte(std::uint8_t b) {
 
 void Link::handleFrame(const wire::CommandFrame& frame) {
     lastSequence_ = frame.sequence;
-    const AnswerFaults faults = faults_.takeForAnswer();
+    const AnswerFaults faults = faults_.takeForAnswer(frame.command);
     if (faults.ignore) {
         trace("--", {}, "fault: frame ignored");
         return;

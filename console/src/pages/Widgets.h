@@ -1,0 +1,54 @@
+// The controls of the pages, made one way. Every control gets its objectName,
+// "<page>.<control>" (e.g. "extra.lineFeed"), unique in the main window: tests
+// and the enabled-controls check find controls by it. Geometry is the
+// control's place in its parent; heights follow the window's usual sizes.
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QTimeEdit;
+class QWidget;
+
+namespace kasmon::kit {
+
+constexpr int kEditHeight = 21;
+constexpr int kButtonHeight = 24;
+constexpr int kLabelHeight = 17;
+
+QGroupBox* group(QWidget* parent, const QString& name, const QString& title, const QRect& place);
+// A caption; labels are not controls and carry no name.
+QLabel* label(QWidget* parent, const QString& text, int x, int y, int width = 96);
+// A single-line edit; maxLength 0 leaves the toolkit's limit.
+QLineEdit* edit(QWidget* parent, const QString& name, const QRect& place, int maxLength = 0,
+                const QString& text = {});
+QComboBox* list(QWidget* parent, const QString& name, const QRect& place, const QStringList& items,
+                int current = 0);
+QPushButton* button(QWidget* parent, const QString& name, const QString& text, const QRect& place);
+QCheckBox* check(QWidget* parent, const QString& name, const QString& text, const QRect& place);
+QPlainTextEdit* memo(QWidget* parent, const QString& name, const QRect& place);
+QSpinBox* spin(QWidget* parent, const QString& name, const QRect& place, int minimum, int maximum,
+               int value);
+// Date and time pickers in the locale's short date and long time formats.
+QDateEdit* datePicker(QWidget* parent, const QString& name, const QRect& place);
+QTimeEdit* timePicker(QWidget* parent, const QString& name, const QRect& place);
+
+// A place at (x, y) of the given width and the usual height of an edit or button.
+inline QRect editAt(int x, int y, int width) {
+    return {x, y, width, kEditHeight};
+}
+inline QRect buttonAt(int x, int y, int width) {
+    return {x, y, width, kButtonHeight};
+}
+
+} // namespace kasmon::kit
