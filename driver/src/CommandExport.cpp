@@ -7,7 +7,7 @@ namespace kasdrv {
 
 bool RunUnjudged(const CommandBuilder& command) {
     if (!ExecuteCommand(command.bytes())) {
-        SetErrorText(kTimeoutText);
+        SetErrorText(Session().AnswerInDoubt ? kNotReceivedText : kTimeoutText);
         return false;
     }
     return true;
@@ -21,7 +21,9 @@ Verdict RunCommand(const CommandBuilder& command, ShiftLeniency leniency) {
     if (DecodeStatus(s.StatusByte, s.ResultByte)) {
         return Verdict::Accepted;
     }
-    if (leniency == ShiftLeniency::Tolerate && s.LastStatusByte == 0x20) {
+    // Only a command the register carried out (result 0) under the warning
+    // that the shift is over 24 hours counts as done.
+    if (leniency == ShiftLeniency::Tolerate && s.LastStatusByte == 0x20 && s.LastResultByte == 0) {
         return Verdict::Tolerated;
     }
     return Verdict::Refused;

@@ -17,13 +17,14 @@ namespace kasdrv {
 
 enum class Verdict {
     Accepted,  // the register did the command
-    Tolerated, // it reported only "shift longer than 24 hours" (status 0x20)
+    Tolerated, // it did the command and reported only "shift longer than 24 hours"
+               // (status 0x20, result 0)
     Refused,   // it reported an error; ErrorText and the codes say which
     NoAnswer,  // no valid answer after three attempts
 };
 
 enum class ShiftLeniency {
-    Tolerate, // status 0x20 alone counts as success
+    Tolerate, // status 0x20 alone with result 0 counts as success
     Strict,   // every reported error fails the export
 };
 
@@ -31,7 +32,8 @@ enum class ShiftLeniency {
 Verdict RunCommand(const CommandBuilder& command, ShiftLeniency leniency = ShiftLeniency::Tolerate);
 
 // Runs the command without judging the status (status and paper queries).
-// On a missing answer sets the time-out text and returns false.
+// On a missing answer sets the time-out text, or the not-received text when
+// the register may have carried the command out, and returns false.
 bool RunUnjudged(const CommandBuilder& command);
 
 inline int16_t ResultOf(Verdict v) {
@@ -43,6 +45,9 @@ int16_t Refuse(std::string_view utf8Message);
 
 // The driver's own texts that do not come from the register.
 inline constexpr std::string_view kTimeoutText = "Превышено время ожидания ответа от принтера!";
+inline constexpr std::string_view kNotReceivedText =
+    "Команда передана принтеру, но ответ не получен!\r\nПроверьте, выполнена ли она, прежде "
+    "чем повторять.";
 inline constexpr std::string_view kNoDataText = "Данные от ЭККР не были получены!";
 inline constexpr std::string_view kBadReplyText = "Ответная посылка не соответствует формату данных!";
 

@@ -25,6 +25,11 @@ struct DriverSession {
     bool NonFiscalTextReceiptTapeOnly = false;
 
     Bytes RawAnswer; // the last answer as received
+    // Whether any byte came within the answer window of the last attempt.
+    bool AnswerBytesHeard = false;
+    // The last transaction failed after the register may have carried the
+    // command out: the caller must check before it repeats the command.
+    bool AnswerInDoubt = false;
     Bytes ReplyData; // de-stuffed payload after its five header bytes
     uint8_t StatusByte = 0;
     uint8_t ResultByte = 0;

@@ -46,7 +46,10 @@ bool ReceiveAnswer();
 // Checks the answer's shape and checksum and unpacks the status bytes and ReplyData.
 bool ParseAnswer(std::span<const uint8_t> answer);
 
-// One transaction: up to three attempts of send and receive, then parse.
+// One transaction: up to three attempts of send and receive, then parse. A
+// command that is not repeatable (IsRepeatable) gets a further attempt only
+// after a NAK or a silent answer window; otherwise the transaction ends at
+// once with AnswerInDoubt set.
 bool ExecuteCommand(std::span<const uint8_t> command, bool raw = false);
 
 // Windows-1251 text to the register's code page 866, with І і № Ґ ґ replaced first.

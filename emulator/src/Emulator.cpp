@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "kasemu/Link.h"
+#include "kasemu/LinkLock.h"
 #include "kasemu/Model.h"
 #include "kasemu/Pty.h"
 #include "kasemu/StateFile.h"
@@ -26,6 +27,7 @@ struct Emulator::Impl {
     std::thread thread;
     bool running = false;
     std::string linkPath;
+    std::unique_ptr<LinkLock> linkLock; // held while the link is served
 
     mutable std::mutex tapeMutex;
     std::vector<std::string> tape;
@@ -117,6 +119,9 @@ Emulator::Emulator(EmulatorOptions options) : impl_(std::make_unique<Impl>()) {
     auto& d = *impl_;
     d.options = std::move(options);
     d.clock = d.options.clock ? d.options.clock : std::make_shared<SystemClock>();
+    if (!d.options.linkPath.empty() && d.options.exclusiveLink) {
+        d.linkLock = std::make_unique<LinkLock>(d.options.linkPath); // before anything is taken
+    }
 
     RegisterState state = factoryState(d.options.model);
     if (!d.options.stateFile.empty()) {
@@ -200,6 +205,7 @@ void Emulator::stop() {
     if (!d.linkPath.empty()) {
         removeSymlink(d.pty->slavePath(), d.linkPath);
     }
+    d.linkLock.reset();
     std::lock_guard lock(d.modelMutex);
     d.saveLocked();
 }

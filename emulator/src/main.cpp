@@ -160,6 +160,7 @@ int main(int argc, char** argv) {
         }
         opt.linkPath = dir + "/com" + std::to_string(*port);
     }
+    opt.exclusiveLink = true;
 
     // SIGINT and SIGTERM are taken by this thread alone, after the serving thread started.
     sigset_t signals;

@@ -5,7 +5,9 @@
 // outputs are skipped while the export still does its work.
 #include "ExportChecks.h"
 #include "MonochromeBmp.h"
+#include "WireFormat.h"
 #include "kasdrv.h"
+#include "platform/HostLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -94,6 +96,9 @@ TEST(BadArguments, DateTimeAndLineSpeed) {
         {"FPSetDate year 10000", "Ошибка формата даты!", [] { return FPSetDate(2958466.0); }},
         {"FPSetDate year 0", "Ошибка формата даты!", [] { return FPSetDate(-693594.0); }},
         {"FPSetDate 1e300", "Ошибка формата даты!", [] { return FPSetDate(1e300); }},
+        // Years that two digits and the host's window would not give back.
+        {"FPSetDate 01.01.0001", "Ошибка формата даты!", [] { return FPSetDate(-693593.0); }},
+        {"FPSetDate 31.12.9999", "Ошибка формата даты!", [] { return FPSetDate(2958465.99); }},
         {"FPSetTime NaN", "Ошибка в формате времени!", [] { return FPSetTime(kNaN); }},
         {"FPSetTime +inf", "Ошибка в формате времени!", [] { return FPSetTime(kInf); }},
         {"FPSetTime -1e300", "Ошибка в формате времени!", [] { return FPSetTime(-1e300); }},
@@ -682,8 +687,15 @@ TEST(BadArguments, EdgesAreAccepted) {
         std::function<int16_t()> call;
     };
     const Sent calls[] = {
-        {"FPSetDate 01.01.0001", [] { return FPSetDate(-693593.0); }},
-        {"FPSetDate 31.12.9999", [] { return FPSetDate(2958465.99); }},
+        {"FPSetDate first day of the year window",
+         [] {
+             return FPSetDate(kasdrv::EncodeDate(kasdrv::platform::HostCurrentYear() - 50, 1, 1));
+         }},
+        {"FPSetDate last day of the year window",
+         [] {
+             return FPSetDate(kasdrv::EncodeDate(kasdrv::platform::HostCurrentYear() + 49, 12, 31) +
+                              0.99);
+         }},
         {"FPSetTime negative", [] { return FPSetTime(-0.25); }},
         {"FPChangeBaudRate 2", [] { return FPChangeBaudRate(2); }},
         {"FPSetPassword 9, 15", [&] { return FPSetPassword(0, 1, 9, name15.c_str()); }},

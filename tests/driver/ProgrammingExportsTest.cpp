@@ -291,8 +291,12 @@ TEST(Toggles, OneCodeByteAndTheShiftLeniency) {
     ASSERT_EQ(FPCplCutter(), -1);
     EXPECT_EQ(LastCommand(line), (Bytes{0x2E}));
 
-    line.AnswerAll(Payload(0x20, 0x01, 0));
+    // Over 24 hours: done when the result is 0, refused otherwise.
+    line.AnswerAll(Payload(0x20, 0x00, 0));
     EXPECT_EQ(FPCplCutter(), -1);
+    EXPECT_FALSE(ErrorTextUtf8().empty());
+    line.AnswerAll(Payload(0x20, 0x01, 0));
+    EXPECT_EQ(FPCplCutter(), 0);
     EXPECT_FALSE(ErrorTextUtf8().empty());
     line.AnswerAll(Payload(0x80, 0x00, 0));
     EXPECT_EQ(FPCplOnline(), 0);

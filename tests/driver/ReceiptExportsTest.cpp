@@ -164,7 +164,7 @@ TEST(SaleLine, RegisterErrorsFailAndLeaveOutputsZero) {
 
 TEST(ShiftLeniency, OnlySalesCommentsAndPayoutsFailOnStatus0x20) {
     ScriptedLine line;
-    line.AnswerAll(Payload(0x20, 0x10, 0));
+    line.AnswerAll(Payload(0x20, 0x00, 0));
     EXPECT_EQ(FPLineFeed(), -1);
     EXPECT_NE(ErrorTextUtf8().find("Превышение продолжительности смены"), std::string::npos);
     uint8_t status = 0;
@@ -187,6 +187,13 @@ TEST(ShiftLeniency, OnlySalesCommentsAndPayoutsFailOnStatus0x20) {
     EXPECT_EQ(FPPayMoney(nullptr, nullptr, 1, 0, 1, 0, 0, 0, "", 0), 0);
     EXPECT_EQ(FPComment("a", 0), 0);
     EXPECT_NE(ErrorTextUtf8().find("Превышение продолжительности смены"), std::string::npos);
+
+    // With a result code the register did not carry the command out.
+    line.AnswerAll(Payload(0x20, 0x10, 0));
+    EXPECT_EQ(FPLineFeed(), 0);
+    EXPECT_NE(ErrorTextUtf8().find("Превышение продолжительности смены"), std::string::npos);
+    EXPECT_EQ(FPInToCash(1), 0);
+    EXPECT_EQ(FPPayment(&amount, &change, 3, 0, -1, -1), 0);
     // Any other status bit fails everything.
     line.AnswerAll(Payload(0x21, 0, 0));
     EXPECT_EQ(FPLineFeed(), 0);

@@ -42,8 +42,12 @@ TEST(Reports, PasswordFFFFIsRefusedBeforeSending) {
 
 TEST(Reports, ZReportToleratesOnlyStatus0x20) {
     ScriptedLine line;
-    line.AnswerAll(Payload(0x20, 0x29, 0));
+    line.AnswerAll(Payload(0x20, 0x00, 0));
     EXPECT_EQ(FPDayClrReport(1), -1);
+    EXPECT_FALSE(ErrorTextUtf8().empty());
+    // A result code says the register did not do it, whatever the status.
+    line.AnswerAll(Payload(0x20, 0x29, 0));
+    EXPECT_EQ(FPDayClrReport(1), 0);
     uint8_t result = 0;
     uint8_t status = 0;
     FPCodeError(&result, &status, nullptr);

@@ -47,8 +47,9 @@ TEST(StatusDecoding, WorkedExamples) {
     EXPECT_EQ(notReady.text, "\r\nКоманда не была выполнена.\r\nПринтер не готов\r\nФункция не "
                              "существует или запрещена в данном режиме");
 
+    EXPECT_EQ(Decode(0x20, 0, 0).rc, -1); // done, with the shift bit alone
     const Decoded shift = Decode(0x20, 7, 0);
-    EXPECT_EQ(shift.rc, -1); // the shift bit alone still counts as done
+    EXPECT_EQ(shift.rc, 0); // a result code: not done, whatever the status says
     EXPECT_EQ(shift.text,
               "\r\nПродолжительность смены больше 24 часов.\r\nПревышение продолжительности смены");
     EXPECT_EQ(shift.status, 0x20);

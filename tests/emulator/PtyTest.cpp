@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <poll.h>
+#include <stdexcept>
 #include <termios.h>
 #include <unistd.h>
 
@@ -189,7 +190,9 @@ TEST(Pty, TheRegisterHearsNoiseFromAHostAtAnotherSpeed) {
     }
     HostPort host(dir / "dosdevices/com1", B9600);
     host.send(hex("10 02 02 01 FD 10 03"));
-    EXPECT_EQ(host.readAnswer().front(), wire::ACK);
+    const Bytes answer = host.readAnswer();
+    ASSERT_FALSE(answer.empty());
+    EXPECT_EQ(answer.front(), wire::ACK);
 }
 
 TEST(Pty, SynWhileThePrinterIsBusy) {
@@ -242,6 +245,33 @@ TEST(Pty, AnOldLinkIsReplaced) {
     fs::create_symlink("/dev/null", dir / "dosdevices/com1");
     Emulator emu(options(dir, std::make_shared<ManualClock>(test::startTime())));
     EXPECT_EQ(fs::read_symlink(dir / "dosdevices/com1").string(), emu.slavePath());
+}
+
+TEST(Pty, ASecondEmulatorOnAServedLinkRefusesToStart) {
+    TempDir dir;
+    EmulatorOptions o = options(dir, std::make_shared<ManualClock>(test::startTime()));
+    o.exclusiveLink = true;
+    Emulator first(o);
+    std::string message;
+    try {
+        Emulator second(o);
+        ADD_FAILURE() << "the second emulator started";
+    } catch (const std::runtime_error& e) {
+        message = e.what();
+    }
+    EXPECT_NE(message.find(dir / "dosdevices/com1"), std::string::npos) << message;
+    EXPECT_NE(message.find("process " + std::to_string(::getpid())), std::string::npos) << message;
+    // The first one keeps its link and serves on.
+    EXPECT_EQ(fs::read_symlink(dir / "dosdevices/com1").string(), first.slavePath());
+    HostPort host(dir / "dosdevices/com1");
+    ASSERT_TRUE(host.ok());
+    host.send(hex("10 02 01 00 FF 10 03"));
+    EXPECT_EQ(host.readAnswer().front(), wire::ACK);
+
+    // Once the first has stopped the link is free again.
+    first.stop();
+    Emulator third(o);
+    EXPECT_EQ(fs::read_symlink(dir / "dosdevices/com1").string(), third.slavePath());
 }
 
 } // namespace

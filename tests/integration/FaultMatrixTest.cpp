@@ -41,40 +41,57 @@ const std::string kTimeout = "Превышено время ожидания о�
 const std::string kBadReply = "Ответная посылка не соответствует формату данных!";
 const std::string kNoData = "Данные от ЭККР не были получены!";
 
-// A fault as the emulator takes it, and what it costs the driver.
+// A fault as the emulator takes it, and what it costs the driver: for a
+// repeatable command, and for one that must not be carried out twice.
 struct FaultCase {
     const char* name;    // as reported
     const char* trigger; // for kasemu::parseFault
     int deadlines;       // answer windows the driver must wait out
     double extraS;       // further time the register takes (SYN storm, delay)
     uint64_t frames;     // command frames the register receives, one per attempt
+    int onceDeadlines;   // the same for a command that is not repeatable
+    uint64_t onceFrames;
+    uint64_t onceRuns; // times the register carries that command out
 };
 
 // What the register does wrong, and how the link is bound to react:
 // silence and three NAKs use up every attempt; a bad checksum fails at once;
-// a lost answer, a NAK, an answer that does not start with ACK (noise or a SYN
-// before it), is cut short, never ends (nine DLEs) or comes too late costs one
-// attempt (and, but for the NAK, the register runs the command a second
-// time); SYNs keep the answer window open; the register's own errors are
-// decoded, status 0x20 alone counting as success for the lenient exports.
+// for a repeatable command a lost answer, a NAK, an answer that does not start
+// with ACK (noise or a SYN before it), is cut short, never ends (nine DLEs) or
+// comes too late costs one attempt; SYNs keep the answer window open; the
+// register's own errors are decoded, status 0x20 alone counting as success for
+// the lenient exports.
+// A command that is not repeatable is sent again only after a NAK or a silent
+// window. Anything else heard from the register ends the call at once with the
+// not-received text, the command carried out once. What stays: a register that
+// carries the command out and then keeps the line silent for the whole window
+// (a lost answer, or one later than the window) looks like one that never got
+// the command, so the command is sent again and carried out twice.
 const FaultCase kFaults[] = {
-    {"silence", "ignore*3", 3, 0.0, 3},
-    {"answer lost once", "drop", 1, 0.0, 2},
-    {"NAK", "nak", 1, 0.0, 2},
-    {"NAK every attempt", "nak*3", 3, 0.0, 3},
-    {"corrupt checksum", "bad-checksum", 0, 0.0, 1},
-    {"garbage before ACK", "garbage:5", 0, 0.0, 2},
-    {"SYN before ACK", "syn-before-ack", 0, 0.5, 2},
-    {"SYN storm", "syn-storm:3:700", 0, 3 * 0.9, 1},
-    {"delay past the deadline", "delay:2200", 1, 0.5, 2},
-    {"ACK ENQ", "ack-enq", 0, 0.0, 1},
-    {"answer cut mid-frame", "cut", 1, 0.0, 2},
-    {"9 DLEs before ETX", "nine-dles", 1, 0.0, 2},
-    {"reply data one byte short", "length:-1", 0, 0.0, 1},
-    {"reply data one byte long", "length:1", 0, 0.0, 1},
-    {"register refuses", "result:21", 0, 0.0, 1},
-    {"shift over 24 hours", "status:0x20", 0, 0.0, 1},
+    {"silence", "ignore*3", 3, 0.0, 3, 3, 3, 0},
+    {"answer lost once", "drop", 1, 0.0, 2, 1, 2, 2},
+    {"NAK", "nak", 1, 0.0, 2, 1, 2, 1},
+    {"NAK every attempt", "nak*3", 3, 0.0, 3, 3, 3, 0},
+    {"corrupt checksum", "bad-checksum", 0, 0.0, 1, 0, 1, 1},
+    {"garbage before ACK", "garbage:5", 0, 0.0, 2, 0, 1, 1},
+    {"SYN before ACK", "syn-before-ack", 0, 0.5, 2, 0, 1, 1},
+    {"SYN storm", "syn-storm:3:700", 0, 3 * 0.9, 1, 0, 1, 1},
+    {"delay past the deadline", "delay:2200", 1, 0.5, 2, 1, 2, 2},
+    {"ACK ENQ", "ack-enq", 0, 0.0, 1, 0, 1, 1},
+    {"answer cut mid-frame", "cut", 1, 0.0, 2, 1, 1, 1},
+    {"9 DLEs before ETX", "nine-dles", 1, 0.0, 2, 1, 1, 1},
+    {"reply data one byte short", "length:-1", 0, 0.0, 1, 0, 1, 1},
+    {"reply data one byte long", "length:1", 0, 0.0, 1, 0, 1, 1},
+    {"register refuses", "result:21", 0, 0.0, 1, 0, 1, 1},
+    {"shift over 24 hours", "status:0x20", 0, 0.0, 1, 0, 1, 1},
 };
+
+// The faults after which a command that is not repeatable has been carried
+// out and the driver cannot know: it reports so instead of sending it again.
+bool LeavesTheCommandInDoubt(const std::string& trigger) {
+    return trigger == "bad-checksum" || trigger == "garbage:5" || trigger == "syn-before-ack" ||
+           trigger == "cut" || trigger == "nine-dles";
+}
 
 struct Outcome {
     int16_t rc = 0;
@@ -102,6 +119,8 @@ struct ExportClass {
         Lenient, // status 0x20 alone still counts as success
         Strict,  // every error the register reports fails the call
     } judge = Judge::Lenient;
+    // Carrying the command out twice leaves the register as once.
+    bool repeatable = true;
 };
 
 bool Sell(int32_t price) {
@@ -143,27 +162,28 @@ std::vector<ExportClass> Classes() {
              int64_t total = 0;
              return FPSale(&cost, &total, 2, 0, 1250, 0, 0, 0, ToCp1251("Хліб").c_str(), 0);
          },
-         ExportClass::Reply::Read, false, ExportClass::Judge::Strict},
+         ExportClass::Reply::Read, false, ExportClass::Judge::Strict, false},
         {"payment", [] { return Sell(10000); },
          [] {
              uint32_t rest = 0;
              FPBOOL change = 0;
              return FPPayment(&rest, &change, 3, 1000, 0, -1); // part of the total
          },
-         ExportClass::Reply::Read},
+         ExportClass::Reply::Read, false, ExportClass::Judge::Lenient, false},
         {"discount", [] { return Sell(10000); },
          [] {
              int64_t value = 0;
              int64_t total = 0;
              return FPDiscount(&value, &total, 3, 0, 100, -1, ToCp1251("Знижка").c_str());
          },
-         ExportClass::Reply::Read},
-        {"reports", nullptr, [] { return FPDayReport(0); }, ExportClass::Reply::None},
+         ExportClass::Reply::Read, false, ExportClass::Judge::Lenient, false},
+        {"reports", nullptr, [] { return FPDayReport(0); }, ExportClass::Reply::None, false,
+         ExportClass::Judge::Lenient, false},
         {"programming", nullptr,
          [] { return FPSetInitialFirstLine(ToCp1251("ЛАСКАВО ПРОСИМО").c_str(), 0, 0); },
          ExportClass::Reply::None},
         {"logo", nullptr, [] { return FPLoadBMP(0, 384, 200, &SmallLogo(), 0, 0); },
-         ExportClass::Reply::None, true, ExportClass::Judge::Strict},
+         ExportClass::Reply::None, true, ExportClass::Judge::Strict, false},
         {"queries", nullptr,
          [] {
              std::vector<int64_t> groups(12);
@@ -178,6 +198,8 @@ std::vector<ExportClass> Classes() {
 }
 
 const std::string kProgrammingError = "Ошибка программирования логотипа!";
+const std::string kNotReceived = "Команда передана принтеру, но ответ не получен!\r\n"
+                                 "Проверьте, выполнена ли она, прежде чем повторять.";
 const std::string kShiftText =
     "\r\nПродолжительность смены больше 24 часов.\r\nПревышение продолжительности смены";
 
@@ -189,7 +211,8 @@ const std::string kShiftText =
 // register hold the logo) or fail with one of its texts.
 std::vector<Outcome> Acceptable(const ExportClass& c, const FaultCase& f) {
     const std::string trigger = f.trigger;
-    if (trigger == "ignore*3" || trigger == "nak*3" || trigger == "bad-checksum") {
+    if (trigger == "ignore*3" || trigger == "nak*3" ||
+        (trigger == "bad-checksum" && c.repeatable)) {
         return {{0, kTimeout}};
     }
     if (trigger == "result:21") {
@@ -208,11 +231,17 @@ std::vector<Outcome> Acceptable(const ExportClass& c, const FaultCase& f) {
             return {{0, kShiftText}};
         }
     }
-    if (c.logo && (trigger == "drop" || trigger == "garbage:5" || trigger == "syn-before-ack" ||
-                   trigger.rfind("syn-storm", 0) == 0 || trigger.rfind("delay", 0) == 0 ||
-                   trigger == "cut" || trigger == "nine-dles")) {
-        // (During the transfer SYNs are dropped, so a storm closes the
-        // header's answer window as silence would.)
+    // During the logo transfer SYNs are dropped: a SYN before the ACK goes
+    // unseen, while a storm after the ACK lets the window close on an answer
+    // begun, in doubt as well.
+    const bool synSeen = !c.logo || trigger != "syn-before-ack";
+    if (!c.repeatable && ((LeavesTheCommandInDoubt(trigger) && synSeen) ||
+                          (c.logo && trigger.rfind("syn-storm", 0) == 0))) {
+        return {{0, kNotReceived}};
+    }
+    if (c.logo && (trigger == "drop" || trigger.rfind("delay", 0) == 0)) {
+        // The header is sent again to a register that took it and waits for
+        // image data.
         return {{-1, ""}, {0, kTimeout}, {0, kProgrammingError}};
     }
     if (trigger == "ack-enq") {
@@ -346,7 +375,8 @@ CellReport RunCell(Register& reg, const ExportClass& c, const FaultCase& f) {
 
     const std::vector<Outcome> acceptable = Acceptable(c, f);
     // The logo loader may wait out every attempt at the header and at a block.
-    const int deadlines = c.logo && acceptable.size() > 1 ? 6 : f.deadlines;
+    const int deadlines =
+        c.logo && acceptable.size() > 1 ? 6 : (c.repeatable ? f.deadlines : f.onceDeadlines);
     const double bound = deadlines * kDeadlineS + f.extraS + kMarginS;
     std::ostringstream why;
     bool matched = false;
@@ -373,15 +403,31 @@ CellReport RunCell(Register& reg, const ExportClass& c, const FaultCase& f) {
     if (reg.emu().armedFaults() != 0) {
         why << "the fault was not used up; ";
     }
+    reg.Settle(); // a late answer's second execution included
+    const auto counters = reg.emu().counters();
     if (c.logo) {
+        // The header alone is a command frame; the image goes in raw blocks. A
+        // repeated header may meet a register that waits for image data.
+        const bool kept = f.onceRuns > 1;
+        if (!kept && counters.commandsCarriedOut > 1) {
+            why << "the header was carried out " << counters.commandsCarriedOut << " times; ";
+        }
         reg.Start();
     } else {
-        reg.Settle(); // a late answer's second execution included
-        const auto counters = reg.emu().counters();
-        if (counters.framesReceived != f.frames) {
-            why << counters.framesReceived << " frames reached the register (want " << f.frames
+        const uint64_t frames = c.repeatable ? f.frames : f.onceFrames;
+        if (counters.framesReceived != frames) {
+            why << counters.framesReceived << " frames reached the register (want " << frames
                 << "); ";
         }
+        if (!c.repeatable && counters.commandsCarriedOut != f.onceRuns) {
+            why << "carried out " << counters.commandsCarriedOut << " times (want " << f.onceRuns
+                << "); ";
+        }
+    }
+    if (!c.repeatable && r.detail == "done") {
+        r.detail = "done, carried out " + std::to_string(counters.commandsCarriedOut) + "x";
+    } else if (!c.repeatable) {
+        r.detail += " (carried out " + std::to_string(counters.commandsCarriedOut) + "x)";
     }
     r.ok = why.str().empty();
     if (!r.ok) {

@@ -26,7 +26,7 @@ bool ReadThreeBcd(int& a, int& b, int& c) {
 extern "C" {
 
 KASDRV_API int16_t KASDRV_CALL FPGetDate(double* date) {
-    // Status 0x20 alone still delivers the reply.
+    // Status 0x20 alone (the command carried out) still delivers the reply.
     if (ResultOf(RunCommand(CommandBuilder(kGetDate))) == kFailure) {
         return kFailure;
     }
@@ -48,14 +48,17 @@ KASDRV_API int16_t KASDRV_CALL FPGetDate(double* date) {
 
 KASDRV_API int16_t KASDRV_CALL FPSetDate(double date) {
     const auto d = DecodeDate(date);
-    if (!d) {
+    // The register keeps two digits of the year, and the date export widens
+    // them by the host's window: a year outside it would read back as another.
+    if (!d || platform::WidenTwoDigitYear(d->year % 100, platform::HostCurrentYear()) != d->year) {
         return Refuse("Ошибка формата даты!");
     }
-    return ResultOf(RunCommand(CommandBuilder(kSetDate).Bcd(d->day).Bcd(d->month).Bcd(d->year % 100)));
+    return ResultOf(
+        RunCommand(CommandBuilder(kSetDate).Bcd(d->day).Bcd(d->month).Bcd(d->year % 100)));
 }
 
 KASDRV_API int16_t KASDRV_CALL FPGetTime(double* time) {
-    // Status 0x20 alone still delivers the reply.
+    // Status 0x20 alone (the command carried out) still delivers the reply.
     if (ResultOf(RunCommand(CommandBuilder(kGetTime))) == kFailure) {
         return kFailure;
     }

@@ -120,7 +120,8 @@ KASDRV_API int16_t KASDRV_CALL FPLoadBMP(uint16_t password, uint16_t maxWidth, u
     for (std::size_t offset = 0; offset < data.size(); offset += kBlockSize) {
         const std::size_t n = std::min(kBlockSize, data.size() - offset);
         if (!ExecuteCommand(std::span<const uint8_t>(data).subspan(offset, n), true)) {
-            return Refuse("Ошибка программирования логотипа!");
+            return Refuse(s.AnswerInDoubt ? kNotReceivedText
+                                          : std::string_view("Ошибка программирования логотипа!"));
         }
         if (!DecodeStatus(s.StatusByte, s.ResultByte)) {
             return kFailure;

@@ -1,6 +1,8 @@
 // One command transaction over the port: send, collect the answer, retry.
 #include "DriverUnit.h"
 
+#include "CommandTable.h"
+
 #include "platform/Clock.h"
 
 #include <algorithm>
@@ -49,6 +51,7 @@ bool ReceiveAnswer() {
     // The register sends SYN only between its ACK and the answer frame. Once the frame has
     // begun (its first DLE), a byte 0x16 is frame data: a sequence number, a checksum, a sum.
     bool frameBegun = false;
+    s.AnswerBytesHeard = false;
     for (;;) {
         uint8_t byte = 0;
         const uint32_t wait = MsUntilDeadline(clock.NowDays(), s.LastSendTime);
@@ -64,6 +67,7 @@ bool ReceiveAnswer() {
         if (!got) {
             continue;
         }
+        s.AnswerBytesHeard = true;
         if (byte == kSYN && !frameBegun) {
             if (s.LogoTransferMode) {
                 continue;
@@ -95,12 +99,27 @@ bool ExecuteCommand(std::span<const uint8_t> command, bool raw) {
     DriverSession& s = Session();
     s.LastStatusByte = 0;
     s.LastResultByte = 0;
+    s.AnswerInDoubt = false;
+    // A command that must not be carried out twice is sent again only when the
+    // register plainly did not take it: it said NAK, or said nothing at all.
+    // Anything else it sent may mean it has carried the command out.
+    const bool repeatable = !raw && !command.empty() && IsRepeatable(command[0]);
     bool answered = false;
     for (int attempt = 0; attempt < kAttempts && !answered; ++attempt) {
         SendCommand(command, raw);
         answered = ReceiveAnswer();
+        const bool turnedDown =
+            !s.AnswerBytesHeard || (!s.RawAnswer.empty() && s.RawAnswer[0] == kNAK);
+        if (!answered && !repeatable && !turnedDown) {
+            s.AnswerInDoubt = true;
+            return false;
+        }
     }
-    if (!answered || !ParseAnswer(s.RawAnswer)) {
+    if (!answered) {
+        return false;
+    }
+    if (!ParseAnswer(s.RawAnswer)) {
+        s.AnswerInDoubt = !repeatable;
         return false;
     }
     s.ServiceReportOpen = (s.ExtStatusByte & 0x01) != 0;

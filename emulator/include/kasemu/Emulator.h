@@ -48,6 +48,10 @@ struct EmulatorOptions {
     ModelKind model = ModelKind::Rx410f;
     std::string firmware;     // UTF-8, 5 characters; empty: the model's own
     std::string linkPath;     // symlink to create to the pty slave; empty: none
+    // Refuse to start while another emulator serves linkPath (see LinkLock.h) rather than
+    // take the link over. The program kasemu sets it; tests that replace their emulator on
+    // the same link need not.
+    bool exclusiveLink = false;
     bool pace = false;        // bytes take their wire time at the register's line speed
     bool strictSpeed = false; // bytes at a speed other than the register's are garbled
     bool trace = false;       // frames in hex with direction and time stamp
@@ -72,6 +76,8 @@ struct LinkCounters {
     std::uint64_t answersSent = 0;    // answer frames (or ACK ENQ) sent
     std::uint64_t synSent = 0;
     std::uint64_t ignoredBytes = 0; // bytes lost to a line speed mismatch
+    // Command frames the model ran without refusing them.
+    std::uint64_t commandsCarriedOut = 0;
 };
 
 class Emulator {

@@ -122,6 +122,8 @@ class Model {
 
     // Register time: the clock seam plus the offset set by the date and time commands.
     std::int64_t now() const { return clock_.now() + state_.clockOffset; }
+    // The open shift has run for more than 24 hours.
+    bool shiftOverADay() const;
     // Moves the register's clock forward (or back).
     void advanceClock(std::int64_t seconds) { state_.clockOffset += seconds; }
 

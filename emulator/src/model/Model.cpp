@@ -7,6 +7,25 @@
 
 namespace kasemu {
 
+namespace {
+
+// Commands that open or extend a fiscal document, and the logo commands: once the shift has
+// run past 24 hours the register refuses them until the Z report. Every other command is
+// carried out and answered with result 0 and the over-24-hours status.
+bool refusedOnceTheShiftIsOver(std::uint8_t command) {
+    switch (command) {
+    case 0x08: // payout line
+    case 0x0B: // comment (and the zero receipt)
+    case 0x12: // sale line
+    case 0x2D: // logo
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 Model::Model(RegisterState state, const Clock& clock, ModelConfig config)
     : state_(std::move(state)), clock_(clock), config_(config) {
     addStatusCommands(*this);
@@ -27,6 +46,8 @@ Outcome Model::execute(std::uint8_t command, std::span<const std::uint8_t> data)
     const auto it = commands_.find(command);
     if (it == commands_.end()) {
         ctx.forbid();
+    } else if (refusedOnceTheShiftIsOver(command) && shiftOverADay()) {
+        ctx.refuse(result::NeedsZReport);
     } else {
         it->second(ctx);
         if (!ctx.in.ok()) {
@@ -54,6 +75,10 @@ Outcome Model::executeRawBlock(std::span<const std::uint8_t> block) {
     return out;
 }
 
+bool Model::shiftOverADay() const {
+    return state_.shiftOpen && now() - state_.shiftOpenedAt > 24 * 3600;
+}
+
 void Model::endRawTransfer() {
     rawHandler_ = nullptr;
 }
@@ -61,7 +86,7 @@ void Model::endRawTransfer() {
 void Model::finish(CommandContext& ctx, Outcome& out) {
     (void)ctx;
     // The register as a whole: a shift longer than 24 hours, the service report.
-    if (state_.shiftOpen && now() - state_.shiftOpenedAt > 24 * 3600) {
+    if (shiftOverADay()) {
         out.status |= status::ShiftOver24h;
     }
     if (state_.serviceReportOpen) {

@@ -220,6 +220,9 @@ void Link::handleFrame(const wire::CommandFrame& frame) {
             config_.onOutcome(out);
         }
     }
+    if (out.result == 0 && (out.status & status::NotExecuted) == 0) {
+        count(&LinkCounters::commandsCarriedOut);
+    }
     if (out.raw && out.result == 0 && (out.status & 0x80) == 0 && out.raw->totalBytes > 0) {
         rawRemaining_ = out.raw->totalBytes;
         rawBlockSize_ = std::max<std::size_t>(1, out.raw->blockSize);

@@ -50,6 +50,7 @@ public:
         const uint32_t portWait = timeouts_.readTotalConstantMs + timeouts_.readTotalMultiplierMs;
         const auto deadline = std::chrono::steady_clock::now() +
                               std::chrono::milliseconds(std::min(portWait, maxWaitMs));
+        bool pollSaidReadable = false;
         for (;;) {
             const ssize_t n = ::read(fd_, &byte, 1);
             if (n == 1) {
@@ -60,18 +61,28 @@ public:
             if (left.count() <= 0) {
                 return false;
             }
-            // With VMIN 0 a read of an empty line returns 0 rather than EAGAIN.
-            const bool readError = n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
+            // With VMIN 0 a read of an empty line returns 0 rather than EAGAIN, and
+            // poll then waits; a read of 0 right after poll said "readable" is the
+            // end of a line whose other end has gone.
+            const bool readError =
+                n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
+            const bool endOfLine = n == 0 && pollSaidReadable;
             pollfd p{fd_, POLLIN, 0};
-            const int ready = readError ? -1 : ::poll(&p, 1, static_cast<int>(left.count()));
-            const bool hungUp = ready > 0 && (p.revents & (POLLERR | POLLNVAL | POLLHUP)) != 0 &&
-                                (p.revents & POLLIN) == 0;
-            if (readError || hungUp || (ready < 0 && errno != EINTR)) {
-                // Nothing behind the line (a hung-up terminal): behave like a silent port
-                // rather than spinning until the answer deadline.
+            const int ready =
+                readError || endOfLine ? -1 : ::poll(&p, 1, static_cast<int>(left.count()));
+            const int pollErrno = errno;
+            // A hung-up terminal reports POLLHUP, often together with POLLIN.
+            const bool hungUp = ready > 0 && (p.revents & (POLLERR | POLLNVAL | POLLHUP)) != 0;
+            if (hungUp && (p.revents & POLLIN) != 0 && ::read(fd_, &byte, 1) == 1) {
+                return true; // the last bytes sent before the hang-up
+            }
+            if (readError || endOfLine || hungUp || (ready < 0 && pollErrno != EINTR)) {
+                // Nothing behind the line: behave like a silent port, waiting out
+                // the read's time-out rather than spinning until the deadline.
                 ::poll(nullptr, 0, static_cast<int>(left.count()));
                 return false;
             }
+            pollSaidReadable = ready > 0;
         }
     }
 
