@@ -1,0 +1,11 @@
+#include "WindowEventPump.h"
+
+#include <QCoreApplication>
+
+namespace kasmon {
+
+void WindowEventPump::processPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+} // namespace kasmon

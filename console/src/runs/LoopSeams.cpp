@@ -1,0 +1,18 @@
+#include "runs/LoopSeams.h"
+
+#include <chrono>
+#include <thread>
+
+namespace kasmon {
+
+std::uint32_t SystemTickCounter::milliseconds() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+void SleepPause::wait(std::uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+} // namespace kasmon
