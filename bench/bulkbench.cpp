@@ -91,14 +91,12 @@ int main(int argc, char** argv) {
         const auto c = emu.counters();
         const double bytes = static_cast<double>(c.bytesReceived + c.bytesSent);
         const double wireMs = bytes * 10.0 * 1000.0 / baud;
-        const double pauseMs = static_cast<double>(c.synValuedBytesSent) * 200.0;
-        std::printf("%-22s %7s %8s %10s %10s %10s %8s %7s %7s\n", "workload", "baud", "articles",
-                    "total s", "wire s", "ms/article", "pauses", "ratio", "net");
-        std::printf("%-22s %7d %8u %10.2f %10.2f %10.3f %8llu %7.3f %7.3f\n", "BulkArticleRun",
-                    baud, view.completed, elapsedMs / 1000.0, wireMs / 1000.0,
+        std::printf("%-22s %7s %8s %10s %10s %10s %8s %7s\n", "workload", "baud", "articles",
+                    "total s", "wire s", "ms/article", "syn", "ratio");
+        std::printf("%-22s %7d %8u %10.2f %10.2f %10.3f %8llu %7.3f\n", "BulkArticleRun", baud,
+                    view.completed, elapsedMs / 1000.0, wireMs / 1000.0,
                     elapsedMs / (view.completed ? view.completed : 1),
-                    static_cast<unsigned long long>(c.synValuedBytesSent), elapsedMs / wireMs,
-                    (elapsedMs - pauseMs) / wireMs);
+                    static_cast<unsigned long long>(c.synSent), elapsedMs / wireMs);
         if (view.failed || view.completed != articles) {
             std::fprintf(stderr, "the run ended after %u articles: %s\n", run.lastWritten(),
                          FPErrorMessage());

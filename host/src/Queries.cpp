@@ -99,6 +99,7 @@ std::optional<ArticleInfo> readArticle(std::int64_t articleCode) {
                                     &a.returnDecimals, &a.returnSum, &articleCode))) {
         return std::nullopt;
     }
+    a.nameLength = length;
     // The name is the driver's until the next call: copied now.
     if (name != nullptr) {
         a.name = name;

@@ -110,6 +110,18 @@ const Row kRows[] = {
     {"extra.deviceInfo", off, on, on},
     {"extra.cutterMode", off, on, off},
     {"extra.cutterStatus", off, on, on},
+    // "Артикулы"
+    {"articles.code", off, on, on},
+    {"articles.read", off, on, on},
+    {"articles.memory", off, on, on},
+    {"articles.name", off, on, off},
+    {"articles.taxGroup", off, on, off},
+    {"articles.price", off, on, off},
+    {"articles.decimals", off, on, off},
+    {"articles.returnGoods", off, on, off},
+    {"articles.write", off, on, off},
+    {"articles.bulk", off, on, off},
+    {"articles.accessCode", off, on, off},
 };
 
 // Controls shown for one model only.

@@ -55,4 +55,28 @@ struct LoopSeams {
     Pause& pause;
 };
 
+// Hands every call on to the seams in use at the moment, so that a loop built
+// once can be pointed at other seams later (tests put their doubles in place).
+class SeamSwitch final : public EventPump, public TickCounter, public Pause {
+  public:
+    explicit SeamSwitch(LoopSeams initial)
+        : pump_(&initial.pump), ticks_(&initial.ticks), pause_(&initial.pause) {}
+
+    void use(LoopSeams seams) {
+        pump_ = &seams.pump;
+        ticks_ = &seams.ticks;
+        pause_ = &seams.pause;
+    }
+    LoopSeams seams() { return {*this, *this, *this}; }
+
+    void processPendingEvents() override { pump_->processPendingEvents(); }
+    std::uint32_t milliseconds() override { return ticks_->milliseconds(); }
+    void wait(std::uint32_t milliseconds) override { pause_->wait(milliseconds); }
+
+  private:
+    EventPump* pump_;
+    TickCounter* ticks_;
+    Pause* pause_;
+};
+
 } // namespace kasmon
