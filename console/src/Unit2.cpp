@@ -43,15 +43,15 @@ TForm2::TForm2(LoopSeams seams, std::function<void()> reportDriverError, QWidget
     setWindowTitle(QStringLiteral("Стресс-тест"));
     setFixedSize(360, 300);
 
-    auto* note = kit::label(this,
-                            QStringLiteral("Для корректной работы стресс-теста\n"
-                                           "  должны быть запрограммированы \n"
-                                           "           все налоговые ставки."),
-                            40, 8, 280);
-    note->setFixedHeight(3 * kit::kLabelHeight);
-    QFont bold = note->font();
-    bold.setBold(true);
-    note->setFont(bold);
+    const QStringList note = {QStringLiteral("Для корректной работы стресс-теста"),
+                              QStringLiteral("  должны быть запрограммированы "),
+                              QStringLiteral("           все налоговые ставки.")};
+    for (int i = 0; i < note.size(); ++i) {
+        QLabel* line = kit::label(this, note.at(i), 40, 8 + i * kit::kLabelHeight, 300);
+        QFont bold = line->font();
+        bold.setBold(true);
+        line->setFont(bold);
+    }
 
     kit::label(this, QStringLiteral("Начать с товара под номером:"), 8, 72, 220);
     firstCode_ = kit::edit(this, named("firstCode"), kit::editAt(240, 70, 110));
@@ -64,10 +64,8 @@ TForm2::TForm2(LoopSeams seams, std::function<void()> reportDriverError, QWidget
     itemCount_ = boldValue(this, "itemCount", 240, 132);
     kit::label(this, QStringLiteral("Время печати последнего чека, мс: "), 8, 152, 230);
     printTime_ = boldValue(this, "printTime", 240, 152);
-    auto* total =
-        kit::label(this, QStringLiteral("Общее время формирования \nи печати последнего чека, мс:"),
-                   8, 172, 230);
-    total->setFixedHeight(2 * kit::kLabelHeight);
+    kit::label(this, QStringLiteral("Общее время формирования "), 8, 172, 230);
+    kit::label(this, QStringLiteral("и печати последнего чека, мс:"), 8, 188, 230);
     totalTime_ = boldValue(this, "totalTime", 240, 180);
     kit::label(this, QStringLiteral("Максимальное время печати чека, мс:"), 8, 210, 230);
     maximum_ = boldValue(this, "maximum", 240, 210);

@@ -29,8 +29,12 @@ const char* const kDecimalsCaption = "  Число десятичных \r\nзн
 const char* const kHint =
     "Для получения информации \r\n   о товаре нужно указать \r\n     только код артикула.";
 
-QString shown(const char* caption) {
-    return QString::fromUtf8(caption).remove(QLatin1Char('\r'));
+// A caption of several lines, one label a line.
+void labelLines(QWidget* parent, const char* caption, int x, int y, int width) {
+    const QStringList lines = QString::fromUtf8(caption).split(QStringLiteral("\r\n"));
+    for (int i = 0; i < lines.size(); ++i) {
+        kit::label(parent, lines.at(i), x, y + i * (kit::kLabelHeight - 2), width);
+    }
 }
 
 } // namespace
@@ -68,8 +72,7 @@ void ArticlesPage::buildTableGroup() {
     taxGroup_ = kit::list(tableGroup_, named("taxGroup"), kit::editAt(140, 76, 60),
                           {QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"),
                            QStringLiteral("Г"), QStringLiteral("Д"), QStringLiteral("Е")});
-    auto* decimalsLabel = kit::label(tableGroup_, shown(kDecimalsCaption), 8, 100, 130);
-    decimalsLabel->setFixedHeight(2 * kit::kLabelHeight);
+    labelLines(tableGroup_, kDecimalsCaption, 8, 102, 130);
     decimals_ = kit::list(
         tableGroup_, named("decimals"), kit::editAt(140, 106, 60),
         {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
@@ -85,8 +88,7 @@ void ArticlesPage::buildTableGroup() {
                         kit::buttonAt(170, 196, 150));
     memory_ = kit::button(tableGroup_, named("memory"), QStringLiteral("Память артикулов"),
                           kit::buttonAt(332, 196, 158));
-    auto* hint = kit::label(tableGroup_, shown(kHint), 300, 80, 190);
-    hint->setFixedHeight(3 * kit::kLabelHeight);
+    labelLines(tableGroup_, kHint, 290, 80, 200);
 }
 
 void ArticlesPage::buildTestGroup() {
