@@ -1,8 +1,15 @@
 #include "PasswordRules.h"
 
+#include "InputParsing.h"
+
 namespace kasmon::passwords {
 
 namespace {
+
+// A whole number as typed, signed: the range is checked on its own.
+std::optional<std::int64_t> readNumber(const QString& text) {
+    return parseInteger<std::int32_t>(text);
+}
 
 const QString kNotANumber = QStringLiteral("В качестве пароля может быть только число!");
 
@@ -11,15 +18,6 @@ bool inRange(std::int64_t value) {
 }
 
 } // namespace
-
-std::optional<std::int64_t> readNumber(const QString& text) {
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 ChangeCheck checkChange(const QString& oldText, const QString& newText,
                         const QString& confirmText) {

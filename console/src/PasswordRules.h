@@ -42,8 +42,4 @@ PasswordCheck checkPassword(const QString& text);
 // password (element 9); the programming password (element 8) is not shown.
 QString forgottenPasswordsText(const std::array<std::uint16_t, 10>& passwords);
 
-// A whole decimal number as the user typed it, with an optional sign; nothing
-// when the text is not one (or does not fit 32 bits).
-std::optional<std::int64_t> readNumber(const QString& text);
-
 } // namespace kasmon::passwords

@@ -46,4 +46,10 @@ bool Page::question(const QString& title, const QString& text) const {
     return Dialogs::question(&form_, title, text);
 }
 
+bool Page::confirm(const QString& title, const QString& text) const {
+    return Dialogs::current().message({&form_, text, title, MessageIcon::Warning,
+                                       MessageButton::Ok | MessageButton::Cancel}) ==
+           MessageButton::Ok;
+}
+
 } // namespace kasmon

@@ -61,6 +61,8 @@ class Page : public QWidget {
     void error(const QString& text) const; // "Ошибка!"
     void warning(const QString& title, const QString& text) const;
     bool question(const QString& title, const QString& text) const; // Да / Нет
+    // A warning that asks to go on: true for OK, false for Cancel.
+    bool confirm(const QString& title, const QString& text) const;
 
   private:
     TForm1& form_;

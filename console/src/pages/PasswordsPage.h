@@ -1,7 +1,17 @@
-// The "Пароли" page: cashier registration and passwords.
+// The "Пароли" page: the passwords of the eight cashiers and of programming and
+// reports, read back when forgotten; a cashier's registration on the register;
+// and the programming or report password the console sends with every
+// programming or report command from then on.
 #pragma once
 
 #include "pages/Page.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
 
 namespace kasmon {
 
@@ -10,6 +20,89 @@ class PasswordsPage final : public Page {
   public:
     explicit PasswordsPage(TForm1& form, QWidget* parent = nullptr);
     QString caption() const override;
+    std::vector<ControlRow> controlRows() override;
+
+    // " Установка паролей касиров: "
+    QGroupBox* cashierPasswordGroup() const { return cashierGroup_; }
+    QLineEdit* cashierOldEdit() const { return cashierOld_; }
+    QLineEdit* cashierNewEdit() const { return cashierNew_; }
+    QLineEdit* cashierConfirmEdit() const { return cashierConfirm_; }
+    QComboBox* operatorBox() const { return operator_; }
+    QLineEdit* cashierNameEdit() const { return cashierName_; }
+    QPushButton* cashierSetButton() const { return cashierSet_; }
+    QPushButton* forgottenButton() const { return forgotten_; }
+    // " Регистрация кассира: "
+    QGroupBox* registrationGroup() const { return registrationGroup_; }
+    QComboBox* registerNumberBox() const { return registerNumber_; }
+    QLineEdit* registerPasswordEdit() const { return registerPassword_; }
+    QLineEdit* registerNameEdit() const { return registerName_; }
+    QCheckBox* storedNameBox() const { return storedName_; }
+    QPushButton* registerButton() const { return register_; }
+    QPushButton* unregisterButton() const { return unregister_; }
+    // " Регистрация (программирование и  отчеты): "
+    QGroupBox* consoleGroup() const { return consoleGroup_; }
+    QRadioButton* consoleProgrammingChoice() const { return consoleProgramming_; }
+    QRadioButton* consoleReportsChoice() const { return consoleReports_; }
+    QLineEdit* consolePasswordEdit() const { return consolePassword_; }
+    QPushButton* consoleRegisterButton() const { return consoleRegister_; }
+    // " Установка паролей отчетов и прогр.: "
+    QGroupBox* specialGroup() const { return specialGroup_; }
+    QRadioButton* specialProgrammingChoice() const { return specialProgramming_; }
+    QRadioButton* specialReportsChoice() const { return specialReports_; }
+    QLineEdit* specialOldEdit() const { return specialOld_; }
+    QLineEdit* specialNewEdit() const { return specialNew_; }
+    QLineEdit* specialConfirmEdit() const { return specialConfirm_; }
+    QPushButton* specialSetButton() const { return specialSet_; }
+
+  public slots:
+    void cashierSetClicked();
+    void forgottenClicked();
+    void registerClicked();
+    void unregisterClicked();
+    void consoleRegisterClicked();
+    void specialSetClicked();
+
+  private:
+    void buildCashierGroup();
+    void buildRegistrationGroup();
+    void buildConsoleGroup();
+    void buildSpecialGroup();
+
+    // Checks the three fields of a password change and sends it for one operator.
+    void changePassword(QLineEdit* oldEdit, QLineEdit* newEdit, QLineEdit* confirmEdit,
+                        std::uint8_t op, const QString* name);
+    void signCashier(bool on);
+
+    QGroupBox* cashierGroup_ = nullptr;
+    QLineEdit* cashierOld_ = nullptr;
+    QLineEdit* cashierNew_ = nullptr;
+    QLineEdit* cashierConfirm_ = nullptr;
+    QComboBox* operator_ = nullptr;
+    QLineEdit* cashierName_ = nullptr;
+    QPushButton* cashierSet_ = nullptr;
+    QPushButton* forgotten_ = nullptr;
+
+    QGroupBox* registrationGroup_ = nullptr;
+    QComboBox* registerNumber_ = nullptr;
+    QLineEdit* registerPassword_ = nullptr;
+    QLineEdit* registerName_ = nullptr;
+    QCheckBox* storedName_ = nullptr;
+    QPushButton* register_ = nullptr;
+    QPushButton* unregister_ = nullptr;
+
+    QGroupBox* consoleGroup_ = nullptr;
+    QRadioButton* consoleProgramming_ = nullptr;
+    QRadioButton* consoleReports_ = nullptr;
+    QLineEdit* consolePassword_ = nullptr;
+    QPushButton* consoleRegister_ = nullptr;
+
+    QGroupBox* specialGroup_ = nullptr;
+    QRadioButton* specialProgramming_ = nullptr;
+    QRadioButton* specialReports_ = nullptr;
+    QLineEdit* specialOld_ = nullptr;
+    QLineEdit* specialNew_ = nullptr;
+    QLineEdit* specialConfirm_ = nullptr;
+    QPushButton* specialSet_ = nullptr;
 };
 
 } // namespace kasmon

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTimeEdit>
 
@@ -58,6 +59,10 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, c
 
 QCheckBox* check(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
     return placed(new QCheckBox(text, parent), name, place);
+}
+
+QRadioButton* radio(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
+    return placed(new QRadioButton(text, parent), name, place);
 }
 
 QPlainTextEdit* memo(QWidget* parent, const QString& name, const QRect& place) {

@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
 class QSpinBox;
 class QTimeEdit;
 class QWidget;
@@ -36,6 +37,8 @@ QComboBox* list(QWidget* parent, const QString& name, const QRect& place, const 
                 int current = 0);
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, const QRect& place);
 QCheckBox* check(QWidget* parent, const QString& name, const QString& text, const QRect& place);
+// One item of a choice; the items of one choice share a parent or a QButtonGroup.
+QRadioButton* radio(QWidget* parent, const QString& name, const QString& text, const QRect& place);
 QPlainTextEdit* memo(QWidget* parent, const QString& name, const QRect& place);
 QSpinBox* spin(QWidget* parent, const QString& name, const QRect& place, int minimum, int maximum,
                int value);
