@@ -171,7 +171,7 @@ void PasswordsPage::buildRegistrationGroup() {
 void PasswordsPage::buildConsoleGroup() {
     consoleGroup_ = kit::group(this, QStringLiteral("passwords.consoleGroup"),
                                QStringLiteral(" Регистрация (программирование и  отчеты): "),
-                               QRect(2, 196, 248, 140));
+                               QRect(2, 196, 503, 140));
     QWidget* g = consoleGroup_;
     std::tie(consoleProgramming_, consoleReports_) =
         passwordChoice(g, QStringLiteral("passwords.console"), 20);
@@ -184,7 +184,7 @@ void PasswordsPage::buildConsoleGroup() {
 void PasswordsPage::buildSpecialGroup() {
     specialGroup_ = kit::group(this, QStringLiteral("passwords.specialGroup"),
                                QStringLiteral(" Установка паролей отчетов и прогр.: "),
-                               QRect(256, 196, 249, 166));
+                               QRect(2, 342, 503, 166));
     QWidget* g = specialGroup_;
     std::tie(specialProgramming_, specialReports_) =
         passwordChoice(g, QStringLiteral("passwords.special"), 20);
