@@ -1,7 +1,9 @@
-// kasctl: a command-line host of the register driver. It uses nothing but the
-// driver's public C interface, like any third-party program.
+// kasctl: a command-line host of the register driver. It drives the register
+// through nothing but the driver's public C interface, like any third-party
+// program; why a port cannot be opened it learns from kasdrv_portdiag.
 //
 //   kasctl [--port N] [--baud B] SUBCOMMAND [ARGS...]
+#include "PortFailure.h"
 #include "Subcommand.h"
 
 #include <algorithm>
@@ -46,21 +48,29 @@ void ReportFailure() {
     while (!text.empty() && text.front() == '\n') {
         text.erase(text.begin());
     }
-    std::fprintf(stderr, "error: %s\nБайт статуса: %u\nБайт результата: %u\n", text.c_str(),
-                 status, result);
+    std::fprintf(stderr, "error: %s\nБайт статуса: %u\nБайт результата: %u\n", text.c_str(), status,
+                 result);
 }
 
 } // namespace
 
-void Register(const Subcommand& command) { Table().push_back(command); }
-const std::vector<Subcommand>& Registered() { return Table(); }
+void Register(const Subcommand& command) {
+    Table().push_back(command);
+}
+const std::vector<Subcommand>& Registered() {
+    return Table();
+}
 
 void PrintLine(std::string_view label, std::string_view value) {
     std::printf("%-34.*s %.*s\n", static_cast<int>(label.size()), label.data(),
                 static_cast<int>(value.size()), value.data());
 }
-void PrintFlag(std::string_view label, FPBOOL value) { PrintLine(label, value ? "yes" : "no"); }
-void PrintMoney(std::string_view label, int64_t kopecks) { PrintLine(label, FormatMoney(kopecks)); }
+void PrintFlag(std::string_view label, FPBOOL value) {
+    PrintLine(label, value ? "yes" : "no");
+}
+void PrintMoney(std::string_view label, int64_t kopecks) {
+    PrintLine(label, FormatMoney(kopecks));
+}
 void PrintNumber(std::string_view label, int64_t value) {
     PrintLine(label, std::to_string(value));
 }
@@ -115,7 +125,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (FPInit(static_cast<uint8_t>(port), static_cast<uint32_t>(baud), 1, 1) == 0) {
-        std::fprintf(stderr, "kasctl: cannot open port COM%ld at %ld bit/s\n", port, baud);
+        ReportPortFailure(static_cast<uint8_t>(port), static_cast<uint32_t>(baud));
         return 1;
     }
     const int16_t result = it->run(args);

@@ -11,4 +11,8 @@ namespace kasdrv::platform {
 // Returns an empty string for port 0.
 std::string PortDevicePath(uint8_t portNumber);
 
+// POSIX: the directory searched for `comN` entries, empty when neither
+// $KASDRV_DEVICES nor $HOME is set.
+std::string PortDevicesDirectory();
+
 } // namespace kasdrv::platform

@@ -5,8 +5,7 @@
 
 namespace kasdrv::platform {
 
-namespace {
-std::string DevicesDirectory() {
+std::string PortDevicesDirectory() {
     if (const char* dir = std::getenv("KASDRV_DEVICES"); dir != nullptr && *dir != '\0') {
         return dir;
     }
@@ -15,13 +14,12 @@ std::string DevicesDirectory() {
     }
     return {};
 }
-} // namespace
 
 std::string PortDevicePath(uint8_t portNumber) {
     if (portNumber == 0) {
         return {};
     }
-    const std::string dir = DevicesDirectory();
+    const std::string dir = PortDevicesDirectory();
     if (!dir.empty()) {
         const std::string entry = dir + "/com" + std::to_string(portNumber);
         struct stat st {};

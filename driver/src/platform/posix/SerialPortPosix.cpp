@@ -1,6 +1,7 @@
 // POSIX serial port: termios in raw mode, poll-bounded one-byte reads.
 #include "platform/PortName.h"
 #include "platform/SerialPort.h"
+#include "platform/posix/BaudRate.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,27 +17,8 @@ namespace kasdrv::platform {
 
 namespace {
 
-bool BaudConstant(uint32_t baud, speed_t& speed) {
-    struct Entry {
-        uint32_t baud;
-        speed_t speed;
-    };
-    static constexpr Entry kRates[] = {
-        {300, B300},       {600, B600},       {1200, B1200},     {2400, B2400},
-        {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-        {57600, B57600},   {115200, B115200}, {230400, B230400},
-    };
-    for (const auto& e : kRates) {
-        if (e.baud == baud) {
-            speed = e.speed;
-            return true;
-        }
-    }
-    return false;
-}
-
 class PosixSerialPort final : public SerialPort {
-public:
+  public:
     PosixSerialPort(int fd, const PortTimeouts& timeouts) : fd_(fd), timeouts_(timeouts) {}
     ~PosixSerialPort() override { ::close(fd_); }
     PosixSerialPort(const PosixSerialPort&) = delete;
@@ -114,7 +96,7 @@ public:
         return written;
     }
 
-private:
+  private:
     int fd_;
     PortTimeouts timeouts_;
 };
