@@ -37,7 +37,7 @@ jobs=2
 
 # --- packages -----------------------------------------------------------------
 packages=(cmake ninja-build build-essential googletest wine wine64
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 unzip)
 if [ "$i686" = 1 ]; then
   packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 wine32:i386)
 fi
@@ -95,6 +95,15 @@ check_exports() { # objdump dll
 }
 echo "== export table"
 check_exports x86_64-w64-mingw32-objdump "$win/bin/KASDRV.DLL"
+echo "== the zip for Windows users"
+rm -rf "$win/packages"
+(cd "$win" && cpack -G ZIP >cpack.log 2>&1) || { cat "$win/cpack.log" >&2; exit 1; }
+zip=$(ls "$win"/packages/*.zip)
+listing=$(unzip -Z1 "$zip")
+for f in bin/KASDRV.DLL bin/kasctl.exe lib/libKASDRV.dll.a include/kasdrv.h; do
+  echo "$listing" | grep -qx "[^/]*/$f" || { echo "$(basename "$zip") lacks $f" >&2; exit 1; }
+done
+echo "$(basename "$zip"): $(echo "$listing" | grep -v '/$' | sed 's|^[^/]*/||' | tr '\n' ' ')"
 if [ "$i686" = 1 ]; then
   echo "== cross-building KASDRV.DLL (i686, __stdcall)"
   cross_build "$win-i686" "$root/cmake/toolchains/i686-w64-mingw32.cmake"

@@ -5,17 +5,19 @@
 #      LeakSanitizer and UndefinedBehaviorSanitizer, in the same build as the
 #      libFuzzer targets, which then run for a bounded time each;
 #   3. the driver suite under valgrind memcheck;
-#   4. the Windows driver, cross-built with mingw-w64, under Wine.
+#   4. the Windows driver, cross-built with mingw-w64, under Wine;
+#   5. the Debian packages from the first build: lintian, installed, used
+#      from outside the tree, removed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 started=$(date +%s)
 stamp() { echo "== $1 ($(($(date +%s) - started)) s)"; }
 
-KAS_EXTRA_PACKAGES="clang libclang-rt-14-dev valgrind" scripts/install-deps.sh
+KAS_EXTRA_PACKAGES="clang libclang-rt-14-dev valgrind lintian file" scripts/install-deps.sh
 
 stamp "build"
-KAS_BUILD_DIR=build scripts/build.sh
+KAS_BUILD_DIR=build scripts/build.sh -DCMAKE_INSTALL_PREFIX=/usr
 stamp "tests"
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300)
 
@@ -36,4 +38,6 @@ valgrind --quiet --leak-check=full --errors-for-leak-kinds=definite,indirect,pos
 
 stamp "Windows driver under Wine"
 scripts/test-windows.sh
+stamp "Debian packages"
+KAS_BUILD_DIR=build scripts/test-packages.sh
 stamp "all tests passed"

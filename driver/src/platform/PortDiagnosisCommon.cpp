@@ -101,6 +101,8 @@ std::vector<long> LockHolders(std::string_view procLocks, unsigned major, unsign
 
 namespace {
 
+#if !defined(_WIN32)
+// Where a port's link lives, as an example to type.
 std::string EntryExample(const PortDiagnosis& d) {
     if (!d.entry.empty()) {
         return d.entry;
@@ -118,6 +120,7 @@ std::string LinkAdvice(const PortDiagnosis& d) {
            "lists them): mkdir -p " +
            dir + " && ln -sf /dev/ttyUSB0 " + entry;
 }
+#endif
 
 } // namespace
 
