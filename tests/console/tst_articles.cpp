@@ -2,6 +2,7 @@
 // against the real driver and a register emulator on a pseudo-terminal. The
 // long loops run on the test's seams: nothing waits for real.
 #include "ConsoleTestSupport.h"
+#include "LinkedWindow.h"
 #include "LoopDoubles.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -59,7 +60,7 @@ class ArticlesTest : public QObject {
   private:
     void open();
     template <typename T = QPushButton> T* control(const char* name) const {
-        T* w = form_->findChild<T*>(QString::fromLatin1(name));
+        T* w = link_->findControl<T>(name);
         if (w == nullptr) {
             w = page_->stressWindow().findChild<T*>(QString::fromLatin1(name));
         }
@@ -69,89 +70,60 @@ class ArticlesTest : public QObject {
         return w;
     }
     void click(const char* name) const;
-    // The one box shown since the last call.
-    MessageRequest takeMessage();
-    QString tape() const;
+    MessageRequest takeMessage() { return link_->takeMessage(); }
+    QString tape() const { return link_->tape(); }
     int tapeLines(const QString& pattern) const;
 
     std::unique_ptr<LocaleScope> locale_;
-    std::unique_ptr<RecordingDialogs> dialogs_;
-    std::unique_ptr<DevicesDirectory> devices_;
     std::unique_ptr<QTemporaryDir> work_;
     QString savedDirectory_;
-    std::unique_ptr<kasemu::Emulator> emulator_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<LinkedWindow> link_;
+    TForm1* form_ = nullptr;
+    kasemu::Emulator* emulator_ = nullptr;
+    RecordingDialogs* dialogs_ = nullptr;
     ArticlesPage* page_ = nullptr;
     ScriptedPump pump_;
     ScriptedTicks ticks_;
     RecordingPause pause_;
-    std::size_t seen_ = 0;
 };
 
 void ArticlesTest::init() {
     locale_ = std::make_unique<LocaleScope>(commaLocale());
-    dialogs_ = std::make_unique<RecordingDialogs>();
-    devices_ = std::make_unique<DevicesDirectory>();
     work_ = std::make_unique<QTemporaryDir>();
     savedDirectory_ = QDir::currentPath();
     QVERIFY(QDir::setCurrent(work_->path()));
     pump_ = ScriptedPump();
     ticks_ = ScriptedTicks();
     pause_ = RecordingPause();
-    seen_ = 0;
 }
 
 void ArticlesTest::cleanup() {
-    form_.reset();
-    closeDriverPort();
-    emulator_.reset();
+    link_.reset();
     QDir::setCurrent(savedDirectory_);
     work_.reset();
-    devices_.reset();
-    dialogs_.reset();
     locale_.reset();
 }
 
 void ArticlesTest::open() {
-    emulator_ = startRegister(*devices_, 1, kasemu::ModelKind::Rx410f);
+    link_ = std::make_unique<LinkedWindow>(kasemu::ModelKind::Rx410f);
     // The stress test's receipts use every tax group.
-    emulator_->withState([](kasemu::RegisterState& s) {
+    link_->emulator().withState([](kasemu::RegisterState& s) {
         s.programming.taxRateCount = 5;
         s.programming.taxRates = {2000, 700, 500, 0, 1000};
     });
-    form_ = showMainWindow({QStringLiteral("-tech")});
-    QVERIFY(form_);
-    QTest::mouseClick(form_->connectionPage()->connectButton(), Qt::LeftButton);
-    QVERIFY(form_->state().Connected);
+    QVERIFY(link_->openOn("articles"));
+    form_ = &link_->form();
+    emulator_ = &link_->emulator();
+    dialogs_ = &link_->dialogs();
     page_ = form_->findChild<ArticlesPage*>(QStringLiteral("articles"));
     QVERIFY(page_);
-    form_->pageControl()->setCurrentWidget(page_);
     page_->useLoopSeams(LoopSeams{pump_, ticks_, pause_});
-    seen_ = dialogs_->messages.size();
 }
 
 void ArticlesTest::click(const char* name) const {
     QPushButton* button = control(name);
     QVERIFY2(button->isVisible() && button->isEnabled(), name);
     QTest::mouseClick(button, Qt::LeftButton);
-}
-
-MessageRequest ArticlesTest::takeMessage() {
-    const std::size_t shown = dialogs_->messages.size() - seen_;
-    seen_ = dialogs_->messages.size();
-    if (shown != 1) {
-        qWarning("%d boxes shown", static_cast<int>(shown));
-        return {};
-    }
-    return dialogs_->messages.back();
-}
-
-QString ArticlesTest::tape() const {
-    QStringList lines;
-    for (const std::string& line : emulator_->tape()) {
-        lines << QString::fromStdString(line);
-    }
-    return lines.join(QLatin1Char('\n'));
 }
 
 int ArticlesTest::tapeLines(const QString& pattern) const {
@@ -357,7 +329,7 @@ void ArticlesTest::stressTwoReceiptsAndExit() {
     };
     click("articles.stressTest");
     QCOMPARE(dialogs_->modalRuns, 1);
-    QCOMPARE(dialogs_->messages.size(), seen_);
+    QVERIFY(link_->takeMessages().empty());
     QCOMPARE(pause_.waits, (std::vector<std::uint32_t>{2000, 2000}));
     emulator_->withState([](kasemu::RegisterState& s) {
         std::vector<std::uint64_t> codes;

@@ -1,6 +1,7 @@
 // The "Доп. функции" page against the real driver and a register emulator on a
 // pseudo-terminal; controls are found by their names.
 #include "ConsoleTestSupport.h"
+#include "LinkedWindow.h"
 #include "Unit1.h"
 #include "pages/ConnectionPage.h"
 
@@ -39,68 +40,30 @@ class ExtraFunctionsTest : public QObject {
   private:
     void open(kasemu::ModelKind model = kasemu::ModelKind::Rx410f);
     template <typename T = QPushButton> T* control(const char* name) {
-        T* w = form_->findChild<T*>(QString::fromLatin1(name));
-        if (w == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return w;
+        return link_->control<T>(name);
     }
-    void click(const char* name);
-    // The one box shown since the last call.
-    MessageRequest takeMessage();
+    void click(const char* name) { QVERIFY2(link_->click(name), name); }
+    MessageRequest takeMessage() { return link_->takeMessage(); }
 
-    std::unique_ptr<RecordingDialogs> dialogs_;
-    std::unique_ptr<DevicesDirectory> devices_;
-    std::shared_ptr<kasemu::ManualClock> clock_;
-    std::unique_ptr<kasemu::Emulator> emulator_;
-    std::unique_ptr<TForm1> form_;
-    std::size_t seen_ = 0;
+    std::unique_ptr<LinkedWindow> link_;
+    TForm1* form_ = nullptr;
+    kasemu::Emulator* emulator_ = nullptr;
 };
 
-void ExtraFunctionsTest::init() {
-    dialogs_ = std::make_unique<RecordingDialogs>();
-    devices_ = std::make_unique<DevicesDirectory>();
-    seen_ = 0;
-}
+void ExtraFunctionsTest::init() {}
 
 void ExtraFunctionsTest::cleanup() {
-    form_.reset();
-    closeDriverPort();
-    emulator_.reset();
-    devices_.reset();
-    dialogs_.reset();
+    link_.reset();
 }
 
 void ExtraFunctionsTest::open(kasemu::ModelKind model) {
     kasemu::EmulatorOptions options;
     options.model = model;
-    options.linkPath = QFile::encodeName(devices_->portPath(1)).toStdString();
-    options.linesPerSecond = 0;
-    clock_ = std::make_shared<kasemu::ManualClock>(kasemu::CivilTime{2026, 12, 7, 10, 0, 0});
-    options.clock = clock_;
-    emulator_ = std::make_unique<kasemu::Emulator>(options);
-    form_ = showMainWindow({QStringLiteral("-tech")});
-    QVERIFY(form_);
-    QTest::mouseClick(form_->connectionPage()->connectButton(), Qt::LeftButton);
-    QVERIFY(form_->state().Connected);
-    form_->pageControl()->setCurrentWidget(form_->pages().at(2));
-    seen_ = dialogs_->messages.size();
-}
-
-void ExtraFunctionsTest::click(const char* name) {
-    QPushButton* button = control(name);
-    QVERIFY2(button->isVisible() && button->isEnabled(), name);
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-MessageRequest ExtraFunctionsTest::takeMessage() {
-    const std::size_t shown = dialogs_->messages.size() - seen_;
-    seen_ = dialogs_->messages.size();
-    if (shown != 1) {
-        qWarning("%d boxes shown", static_cast<int>(shown));
-        return {};
-    }
-    return dialogs_->messages.back();
+    options.clock = std::make_shared<kasemu::ManualClock>(kasemu::CivilTime{2026, 12, 7, 10, 0, 0});
+    link_ = std::make_unique<LinkedWindow>(options);
+    QVERIFY(link_->openOn("extra"));
+    form_ = &link_->form();
+    emulator_ = &link_->emulator();
 }
 
 void ExtraFunctionsTest::deviceInfoWithOneQueryFailing() {
@@ -200,11 +163,8 @@ void ExtraFunctionsTest::serviceTextOnTheTape() {
     control<QPlainTextEdit>("extra.text")->setPlainText(QStringLiteral("ПЕРША\nДРУГА СТРОКА\n"));
     control<QCheckBox>("extra.finish")->setChecked(true);
     click("extra.print");
-    QCOMPARE(dialogs_->messages.size(), seen_);
-    QString tape;
-    for (const std::string& line : emulator_->tape()) {
-        tape += QString::fromStdString(line) + QLatin1Char('\n');
-    }
+    QVERIFY(link_->takeMessages().empty());
+    const QString tape = link_->tape();
     QVERIFY2(tape.contains(QStringLiteral("ПЕРША")), qPrintable(tape));
     QVERIFY2(tape.contains(QStringLiteral("ДРУГА СТРОКА")), qPrintable(tape));
     QVERIFY(!emulator_->state().serviceReportOpen);

@@ -2,6 +2,7 @@
 // on a pseudo-terminal; controls are found by their names.
 #include "ConsoleTestSupport.h"
 #include "DriverText.h"
+#include "LinkedWindow.h"
 #include "LocaleFormat.h"
 #include "Unit1.h"
 #include "Unit4.h"
@@ -110,11 +111,7 @@ class ProgrammingTest : public QObject {
   private:
     void open(kasemu::ModelKind model = kasemu::ModelKind::Rx410f);
     template <typename T = QPushButton> T* control(const char* name) {
-        T* w = form_->findChild<T*>(QString::fromLatin1(name));
-        if (w == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return w;
+        return link_->control<T>(name);
     }
     void click(const char* name);
     void type(const char* name, const QString& text);
@@ -122,46 +119,37 @@ class ProgrammingTest : public QObject {
     MessageRequest takeMessage();
     bool tapeHas(const std::string& line) const;
 
-    std::unique_ptr<RecordingDialogs> dialogs_;
-    std::unique_ptr<DevicesDirectory> devices_;
-    std::unique_ptr<kasemu::Emulator> emulator_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<LinkedWindow> link_;
+    TForm1* form_ = nullptr;
+    kasemu::Emulator* emulator_ = nullptr;
+    RecordingDialogs* dialogs_ = nullptr;
+    const DevicesDirectory* devices_ = nullptr;
     std::size_t seen_ = 0;
 };
 
 void ProgrammingTest::init() {
-    dialogs_ = std::make_unique<RecordingDialogs>();
-    devices_ = std::make_unique<DevicesDirectory>();
     seen_ = 0;
 }
 
 void ProgrammingTest::cleanup() {
-    form_.reset();
-    closeDriverPort();
-    emulator_.reset();
-    devices_.reset();
-    dialogs_.reset();
+    link_.reset();
 }
 
 void ProgrammingTest::open(kasemu::ModelKind model) {
     kasemu::EmulatorOptions options;
     options.model = model;
-    options.linkPath = QFile::encodeName(devices_->portPath(1)).toStdString();
-    options.linesPerSecond = 0;
     options.clock = std::make_shared<kasemu::ManualClock>(kasemu::CivilTime{2026, 12, 7, 10, 0, 0});
-    emulator_ = std::make_unique<kasemu::Emulator>(options);
-    form_ = showMainWindow({QStringLiteral("-tech")});
-    QVERIFY(form_);
-    QTest::mouseClick(form_->connectionPage()->connectButton(), Qt::LeftButton);
-    QVERIFY(form_->state().Connected);
-    form_->pageControl()->setCurrentWidget(form_->pages().at(3));
+    link_ = std::make_unique<LinkedWindow>(options);
+    QVERIFY(link_->openOn("programming"));
+    form_ = &link_->form();
+    emulator_ = &link_->emulator();
+    dialogs_ = &link_->dialogs();
+    devices_ = &link_->devices();
     seen_ = dialogs_->messages.size();
 }
 
 void ProgrammingTest::click(const char* name) {
-    QAbstractButton* button = control<QAbstractButton>(name);
-    QVERIFY2(button->isVisible() && button->isEnabled(), name);
-    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY2(link_->click(name), name);
 }
 
 void ProgrammingTest::type(const char* name, const QString& text) {

@@ -7,15 +7,26 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 
 namespace kasmon::test {
 
-LinkedWindow::LinkedWindow(kasemu::ModelKind model)
-    : dialogs_(std::make_unique<RecordingDialogs>()),
-      devices_(std::make_unique<DevicesDirectory>()) {
+namespace {
+
+kasemu::EmulatorOptions modelOptions(kasemu::ModelKind model) {
     kasemu::EmulatorOptions options;
     options.model = model;
+    return options;
+}
+
+} // namespace
+
+LinkedWindow::LinkedWindow(kasemu::ModelKind model) : LinkedWindow(modelOptions(model)) {}
+
+LinkedWindow::LinkedWindow(kasemu::EmulatorOptions options)
+    : dialogs_(std::make_unique<RecordingDialogs>()),
+      devices_(std::make_unique<DevicesDirectory>()) {
     options.linkPath = QFile::encodeName(devices_->portPath(1)).toStdString();
     options.linesPerSecond = 0;
     emulator_ = std::make_unique<kasemu::Emulator>(options);
@@ -45,6 +56,21 @@ bool LinkedWindow::open(bool service) {
     return form_->state().Connected && form_->state().ServiceMode == service;
 }
 
+bool LinkedWindow::openOn(const char* page) {
+    form_ = showMainWindow({QStringLiteral("-tech")});
+    if (!form_) {
+        return false;
+    }
+    QTest::mouseClick(form_->connectionPage()->connectButton(), Qt::LeftButton);
+    auto* shown = form_->findChild<QWidget*>(QString::fromLatin1(page));
+    if (!form_->state().Connected || shown == nullptr) {
+        return false;
+    }
+    form_->pageControl()->setCurrentWidget(shown);
+    seen_ = dialogs_->messages.size();
+    return true;
+}
+
 bool LinkedWindow::close() {
     QTest::mouseClick(form_->connectionPage()->disconnectButton(), Qt::LeftButton);
     seen_ = dialogs_->messages.size();
@@ -71,6 +97,15 @@ std::vector<MessageRequest> LinkedWindow::takeMessages() {
                                       dialogs_->messages.end());
     seen_ = dialogs_->messages.size();
     return shown;
+}
+
+MessageRequest LinkedWindow::takeMessage() {
+    const std::vector<MessageRequest> shown = takeMessages();
+    if (shown.size() != 1) {
+        qWarning("%d boxes shown", static_cast<int>(shown.size()));
+        return {};
+    }
+    return shown.back();
 }
 
 QString LinkedWindow::tape() const {
