@@ -29,12 +29,9 @@ const char* const kDecimalsCaption = "  Число десятичных \r\nзн
 const char* const kHint =
     "Для получения информации \r\n   о товаре нужно указать \r\n     только код артикула.";
 
-// A caption of several lines, one label a line.
+// Caption lines on this page stand a little closer than the kit's default.
 void labelLines(QWidget* parent, const char* caption, int x, int y, int width) {
-    const QStringList lines = QString::fromUtf8(caption).split(QStringLiteral("\r\n"));
-    for (int i = 0; i < lines.size(); ++i) {
-        kit::label(parent, lines.at(i), x, y + i * (kit::kLabelHeight - 2), width);
-    }
+    kit::labelLines(parent, QString::fromUtf8(caption), x, y, width, kit::kLabelHeight - 2);
 }
 
 } // namespace

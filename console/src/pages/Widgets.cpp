@@ -36,6 +36,13 @@ QLabel* label(QWidget* parent, const QString& text, int x, int y, int width) {
     return l;
 }
 
+void labelLines(QWidget* parent, const QString& text, int x, int y, int width, int step) {
+    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+        label(parent, line, x, y, width);
+        y += step;
+    }
+}
+
 QLineEdit* edit(QWidget* parent, const QString& name, const QRect& place, int maxLength,
                 const QString& text) {
     auto* e = new QLineEdit(text, parent);

@@ -30,6 +30,9 @@ constexpr int kLabelHeight = 17;
 QGroupBox* group(QWidget* parent, const QString& name, const QString& title, const QRect& place);
 // A caption; labels are not controls and carry no name.
 QLabel* label(QWidget* parent, const QString& text, int x, int y, int width = 96);
+// A caption of several lines ("\r\n" between them), one label a line, `step` pixels apart.
+void labelLines(QWidget* parent, const QString& text, int x, int y, int width,
+                int step = kLabelHeight);
 // A single-line edit; maxLength 0 leaves the toolkit's limit.
 QLineEdit* edit(QWidget* parent, const QString& name, const QRect& place, int maxLength = 0,
                 const QString& text = {});

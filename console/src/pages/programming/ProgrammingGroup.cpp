@@ -10,11 +10,4 @@ ProgrammingGroup::ProgrammingGroup(ProgrammingPage& page, const char* name, cons
                                    const QRect& place)
     : QObject(&page), page_(page), box_(kit::group(&page, named(name), title, place)) {}
 
-void ProgrammingGroup::lines(QWidget* parent, const QString& text, int x, int y, int width) {
-    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
-        kit::label(parent, line, x, y, width);
-        y += kit::kLabelHeight;
-    }
-}
-
 } // namespace kasmon

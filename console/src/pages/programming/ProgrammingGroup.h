@@ -35,8 +35,6 @@ class ProgrammingGroup : public QObject {
         return QStringLiteral("programming.") + QLatin1String(name);
     }
     static std::int16_t flag(bool on) { return on ? -1 : 0; }
-    // A caption of several lines ("\r\n" between them), one label a line.
-    static void lines(QWidget* parent, const QString& text, int x, int y, int width);
 
     QGroupBox* box() const { return box_; }
     ProgrammingPage& page() const { return page_; }

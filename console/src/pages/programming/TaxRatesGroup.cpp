@@ -98,8 +98,9 @@ TaxRatesGroup::TaxRatesGroup(ProgrammingPage& page, const QRect& place)
         grid_->setItem(row, 1, new QTableWidgetItem);
     }
 
-    lines(g, QStringLiteral("Пустые поля между \r\nзначениями ставок \r\n   не допускаются."), 186,
-          96, 140);
+    kit::labelLines(
+        g, QStringLiteral("Пустые поля между \r\nзначениями ставок \r\n   не допускаются."), 186,
+        96, 140);
     read_ = kit::button(g, named("readRates"), QStringLiteral("Прочитать"),
                         kit::buttonAt(186, 150, 120));
     write_ = kit::button(g, named("writeRates"), QStringLiteral("Установить"),

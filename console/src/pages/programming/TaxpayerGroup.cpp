@@ -42,8 +42,9 @@ TaxpayerGroup::TaxpayerGroup(ProgrammingPage& page, const QRect& place)
                               {220, 76, 130, 17});
     doubleHeight_ = kit::check(g, named("headDoubleHeight"), QStringLiteral("Двойная высота"),
                                {220, 96, 130, 17});
-    lines(g, QStringLiteral("         Налоговый номер - ПН\r\n(Идентификационный номер - ІД)"), 8,
-          156, 240);
+    kit::labelLines(
+        g, QStringLiteral("         Налоговый номер - ПН\r\n(Идентификационный номер - ІД)"), 8,
+        156, 240);
     taxNumber_ = new QRadioButton(QStringLiteral("ПН:"), g);
     taxNumber_->setObjectName(named("taxNumberKind"));
     taxNumber_->setGeometry(8, 192, 50, 17);
