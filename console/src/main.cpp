@@ -4,7 +4,20 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[]) {
+    // Answered before any window exists, so it works without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Использование: kasmon [-tech]\n\n"
+                        "Сервисная консоль фискальных регистраторов RX-410F и RX-520L.\n\n"
+                        "  -tech    открыть сервисный режим без ввода пароля\n"
+                        "  --help   эта справка\n");
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(kasmon::TForm1::applicationTitle());
     kasmon::installRussianTranslations();

@@ -1,5 +1,6 @@
 #include "Subcommand.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -105,7 +106,79 @@ double Args::Time(std::size_t i) {
     return (h * 3600.0 + m * 60.0 + s) / 86400.0;
 }
 
-std::string Args::Text(std::size_t i) { return ToDriverText(Word(i)); }
+namespace {
+
+// A character for an error message: itself with its code point, or the byte
+// value of a control character or of a byte that is not UTF-8.
+std::string Describe(const std::string& character) {
+    const auto lead = static_cast<unsigned char>(character[0]);
+    uint32_t code = 0;
+    const std::size_t n = character.size();
+    const bool complete = (n == 2 && lead >= 0xC0 && lead < 0xE0) ||
+                          (n == 3 && lead >= 0xE0 && lead < 0xF0) || (n == 4 && lead >= 0xF0);
+    if (lead < 0x80 || !complete) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "byte 0x%02X", lead);
+        return buf;
+    }
+    code = lead & (0xFF >> (n + 1));
+    for (std::size_t k = 1; k < n; ++k) {
+        code = (code << 6) | (static_cast<unsigned char>(character[k]) & 0x3F);
+    }
+    char buf[16];
+    std::snprintf(buf, sizeof buf, " (U+%04X)", code);
+    return "\"" + character + "\"" + buf;
+}
+
+} // namespace
+
+std::string Args::Text(std::size_t i) {
+    const std::vector<std::string> refused = UnprintableCharacters(Word(i));
+    if (!refused.empty()) {
+        std::string list;
+        for (const std::string& c : refused) {
+            list += (list.empty() ? "" : ", ") + Describe(c);
+        }
+        Fail("'" + Word(i) + "': the register cannot print " + list);
+        return {};
+    }
+    return ToDriverText(Word(i));
+}
+
+std::pair<double, double> Args::DateRange(std::size_t i) {
+    const double from = Date(i);
+    const double to = Date(i + 1);
+    if (ok() && from > to) {
+        Fail("FROM " + Word(i) + " is after TO " + Word(i + 1));
+    }
+    return {from, to};
+}
+
+std::pair<int64_t, int64_t> Args::IntRange(std::size_t i, int64_t min, int64_t max) {
+    const int64_t first = Int(i, min, max);
+    const int64_t last = Int(i + 1, min, max);
+    if (ok() && first > last) {
+        Fail("FIRST " + Word(i) + " is after LAST " + Word(i + 1));
+    }
+    return {first, last};
+}
+
+uint8_t Args::TaxGroup(std::size_t i) {
+    static const char* const kLetters[6] = {"А", "Б", "В", "Г", "Д", "Е"};
+    for (uint8_t g = 0; g < 6; ++g) {
+        if (Word(i) == kLetters[g]) {
+            return g;
+        }
+    }
+    const std::string& w = Word(i);
+    char* end = nullptr;
+    const long v = std::strtol(w.c_str(), &end, 10);
+    if (w.empty() || *end != '\0' || v < 0 || v > 5) {
+        Fail("'" + w + "': expected a tax group А, Б, В, Г, Д, Е (or 0 to 5)");
+        return 0;
+    }
+    return static_cast<uint8_t>(v);
+}
 
 std::string FormatDate(double date) {
     const auto days = static_cast<int>(date) - kDaysFrom1899To1970;

@@ -15,7 +15,7 @@ int16_t Display(Args& args) {
         return 0;
     }
     const std::string text = args.Text(1);
-    return FPSendCustomer(which == "lower" ? -1 : 0, text.c_str());
+    return args.ok() ? FPSendCustomer(which == "lower" ? -1 : 0, text.c_str()) : 0;
 }
 
 int16_t Drawer(Args&) {
@@ -50,6 +50,9 @@ int16_t Text(Args& args) {
     for (; i < args.size(); ++i) {
         texts.push_back(args.Text(i));
     }
+    if (!args.ok()) {
+        return 0;
+    }
     std::vector<const char*> lines;
     for (const std::string& t : texts) {
         lines.push_back(t.c_str());
@@ -60,27 +63,37 @@ int16_t Text(Args& args) {
 
 int16_t Code128(Args& args) {
     const std::string text = args.Text(0);
-    return FPSetBarCode(text.c_str());
+    return args.ok() ? FPSetBarCode(text.c_str()) : 0;
 }
 
 int16_t Ean13(Args& args) {
     const std::string text = args.Text(0);
-    return FPPrintEAN13(text.c_str());
+    return args.ok() ? FPPrintEAN13(text.c_str()) : 0;
 }
 
 } // namespace
 
-KASCTL_SUBCOMMAND({"display", "upper|lower TEXT", "customer display line (at most 20)", 2,
-                   &Display});
-KASCTL_SUBCOMMAND({"drawer", "", "open the cash drawer", 0, &Drawer});
-KASCTL_SUBCOMMAND({"copy", "", "copy of the last receipt", 0, &Copy});
-KASCTL_SUBCOMMAND({"version", "", "print the firmware version", 0, &Version});
+KASCTL_SUBCOMMAND({"display", "upper|lower TEXT", "customer display line (at most 20)", 2, &Display,
+                   "the line was sent to the customer display",
+                   "upper|lower  which of the display's two lines\n"
+                   "TEXT  at most 20 characters"});
+KASCTL_SUBCOMMAND({"drawer", "", "open the cash drawer", 0, &Drawer, "the cash drawer was opened"});
+KASCTL_SUBCOMMAND({"copy", "", "copy of the last receipt", 0, &Copy,
+                   "a copy of the last receipt was printed"});
+KASCTL_SUBCOMMAND({"version", "", "print the firmware version", 0, &Version,
+                   "the firmware version was printed on the receipt tape"});
 KASCTL_SUBCOMMAND({"text", "[-r] [-f] [--] LINE...",
                    "non-fiscal text; -r receipt tape only (each run starts from both tapes), "
                    "-f end the text",
-                   0, &Text});
-KASCTL_SUBCOMMAND({"code128", "TEXT", "Code-128 bar code (at most 16 characters)", 1, &Code128});
-KASCTL_SUBCOMMAND({"ean13", "DIGITS", "EAN-13 bar code (last digit is the check digit)", 1,
-                   &Ean13});
+                   0, &Text, "the text was printed",
+                   "-r  print on the receipt tape only (without it: both tapes)\n"
+                   "-f  end the non-fiscal text after these lines\n"
+                   "--  end of the flags: the next word is a line even if it starts with -\n"
+                   "LINE  one printed line each, at most the tape's width"});
+KASCTL_SUBCOMMAND({"code128", "TEXT", "Code-128 bar code (at most 16 characters)", 1, &Code128,
+                   "the Code-128 bar code was printed"});
+KASCTL_SUBCOMMAND({"ean13", "DIGITS", "EAN-13 bar code (last digit is the check digit)", 1, &Ean13,
+                   "the EAN-13 bar code was printed",
+                   "DIGITS  13 digits, the last one the check digit"});
 
 } // namespace kasctl

@@ -113,23 +113,12 @@ int16_t Fiscalize(Args& args) {
     return args.ok() ? FPFiscalization(password, number.c_str()) : 0;
 }
 
-// 0-5 or the group's letter А-Е.
-uint8_t TaxGroup(Args& args, std::size_t i) {
-    static const char* const kLetters[6] = {"А", "Б", "В", "Г", "Д", "Е"};
-    for (uint8_t g = 0; g < 6; ++g) {
-        if (args.Word(i) == kLetters[g]) {
-            return g;
-        }
-    }
-    return static_cast<uint8_t>(args.Int(i, 0, 5));
-}
-
 // PASSWORD CODE PRICE GROUP NAME [DECIMALS]
 int16_t ProgramArticle(Args& args) {
     const uint16_t password = Password(args, 0);
     const int64_t code = args.Int(1, 0, (int64_t{1} << 48) - 1);
     const int64_t price = args.Money(2);
-    const uint8_t group = TaxGroup(args, 3);
+    const uint8_t group = args.TaxGroup(3);
     const std::string name = args.Text(4);
     const auto decimals = static_cast<uint8_t>(args.Has(5) ? args.Int(5, 0, 3) : 0);
     if (price < -std::numeric_limits<int32_t>::max() ||
@@ -238,31 +227,67 @@ int16_t LogoOff(Args& args) {
 
 } // namespace
 
-KASCTL_SUBCOMMAND({"header", "1-3 TEXT [wide] [tall]", "line of the message on top of receipts", 2,
-                   &Header});
-KASCTL_SUBCOMMAND({"trailer", "1-3 TEXT [wide] [tall]", "line of the message below receipts", 2,
-                   &Trailer});
-KASCTL_SUBCOMMAND({"head-line", "PASSWORD L1 L2 L3 NUMBER [FLAGS]",
-                   "taxpayer lines and number; flags w1 h1 w2 h2 w3 h3 (double width, height), "
-                   "id (identification number)",
-                   5, &HeadLine});
+constexpr std::string_view kMessageLineDetails = "1-3  which of the three lines\n"
+                                                 "TEXT  the line's text\n"
+                                                 "wide  printed in double width\n"
+                                                 "tall  printed in double height";
+
+KASCTL_SUBCOMMAND({"receipt-header", "1-3 TEXT [wide] [tall]",
+                   "line of the message printed on top of every receipt", 2, &Header,
+                   "the receipt header line was programmed", kMessageLineDetails});
+KASCTL_SUBCOMMAND({"receipt-trailer", "1-3 TEXT [wide] [tall]",
+                   "line of the message printed below every receipt", 2, &Trailer,
+                   "the receipt trailer line was programmed", kMessageLineDetails});
+KASCTL_SUBCOMMAND({"taxpayer-lines", "PASSWORD L1 L2 L3 NUMBER [w1] [h1] [w2] [h2] [w3] [h3] [id]",
+                   "the taxpayer's three lines and tax number (fiscal memory, see status)", 5,
+                   &HeadLine, "the taxpayer lines and number were programmed",
+                   "L1  first taxpayer line (the name)\n"
+                   "L2  second taxpayer line\n"
+                   "L3  third taxpayer line\n"
+                   "NUMBER  the taxpayer's tax number\n"
+                   "w1  line 1 in double width (w2, w3 for lines 2 and 3)\n"
+                   "h1  line 1 in double height (h2, h3 for lines 2 and 3)\n"
+                   "w2  line 2 in double width\n"
+                   "h2  line 2 in double height\n"
+                   "w3  line 3 in double width\n"
+                   "h3  line 3 in double height\n"
+                   "id  NUMBER is an identification number, not a tax number"});
 KASCTL_SUBCOMMAND({"set-tax-rates", "PASSWORD added|included|levy RATE[/LEVY]...",
-                   "program 1-5 tax rates in percent (20 or 7.5; with levy 20/5)", 3,
-                   &SetTaxRates});
+                   "program 1-5 tax rates in percent (20 or 7.5; with levy 20/5)", 3, &SetTaxRates,
+                   "the tax rates were programmed",
+                   "added|included|levy  tax added on top of prices, included in them, or\n"
+                   "  included with a levy on each rate\n"
+                   "RATE[/LEVY]  one rate a group from А on, in percent with up to two decimals;\n"
+                   "  with levy each rate carries its levy after a slash: 20/5"});
 KASCTL_SUBCOMMAND({"fiscalize", "PASSWORD NUMBER", "fiscalize the register (irreversible!)", 2,
-                   &Fiscalize});
+                   &Fiscalize, "the register was fiscalized",
+                   "NUMBER  the fiscal number the register is registered under"});
 KASCTL_SUBCOMMAND({"program-article", "PASSWORD CODE PRICE GROUP NAME [DECIMALS]",
-                   "program an article (negative price: article of returns)", 5, &ProgramArticle});
-KASCTL_SUBCOMMAND({"spacing", "0-63", "line spacing", 1, &Spacing});
-KASCTL_SUBCOMMAND({"contrast", "50-200", "print contrast in percent (RX-520L)", 1, &Contrast});
-KASCTL_SUBCOMMAND({"online", "", "toggle on-line receipt printing", 0, &Online});
+                   "program an article (negative price: article of returns)", 5, &ProgramArticle,
+                   "the article was programmed",
+                   "DECIMALS  decimal places of its quantities, 0 to 3 (default 0)"});
+KASCTL_SUBCOMMAND({"spacing", "0-63", "line spacing", 1, &Spacing, "the line spacing was set",
+                   "0-63  the spacing between printed lines"});
+KASCTL_SUBCOMMAND({"contrast", "50-200", "print contrast in percent (RX-520L)", 1, &Contrast,
+                   "the print contrast was set", "50-200  contrast in percent"});
+KASCTL_SUBCOMMAND({"online", "", "toggle on-line receipt printing", 0, &Online,
+                   "on-line receipt printing was toggled (see status)"});
 KASCTL_SUBCOMMAND({"display-sum", "", "toggle the receipt sum on the customer display", 0,
-                   &DisplaySum});
-KASCTL_SUBCOMMAND({"cutter", "", "toggle automatic paper cutting", 0, &Cutter});
+                   &DisplaySum, "showing the receipt sum on the display was toggled (see status)"});
+KASCTL_SUBCOMMAND({"cutter", "", "toggle automatic paper cutting", 0, &Cutter,
+                   "automatic cutting was toggled (see cutter-status)"});
 KASCTL_SUBCOMMAND({"cutter-status", "", "automatic cutting mode", 0, &CutterStatus});
 KASCTL_SUBCOMMAND({"logo", "FILE.bmp [PASSWORD] [rx410|rx520] [double] [invert]",
-                   "load a monochrome logo (limits of the RX-410F unless rx520)", 1, &Logo});
-KASCTL_SUBCOMMAND({"logo-on", "[PASSWORD]", "print the logo on receipts", 0, &LogoOn});
-KASCTL_SUBCOMMAND({"logo-off", "[PASSWORD]", "stop printing the logo", 0, &LogoOff});
+                   "load a monochrome logo (limits of the RX-410F unless rx520)", 1, &Logo,
+                   "the logo was loaded",
+                   "FILE.bmp  a monochrome bottom-up BMP image\n"
+                   "rx410|rx520  the size limits of that model (default rx410: 448x1050;\n"
+                   "  rx520: 352x312)\n"
+                   "double  print the logo in double height\n"
+                   "invert  swap black and white"});
+KASCTL_SUBCOMMAND({"logo-on", "[PASSWORD]", "print the logo on receipts", 0, &LogoOn,
+                   "the logo is printed on receipts from now on"});
+KASCTL_SUBCOMMAND({"logo-off", "[PASSWORD]", "stop printing the logo", 0, &LogoOff,
+                   "the logo is no longer printed"});
 
 } // namespace kasctl

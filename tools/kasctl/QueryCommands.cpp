@@ -162,7 +162,7 @@ int16_t ZNumber(Args&) {
     const auto z = kashost::readLastZReport();
     if (z) {
         PrintNumber("last Z report", z->number);
-        PrintLine("its date", FormatDate(z->date));
+        PrintLine("date of the last Z report", FormatDate(z->date));
     }
     return ResultOf(z);
 }
@@ -170,9 +170,9 @@ int16_t ZNumber(Args&) {
 int16_t Totals(const std::optional<kashost::ReceiptCounters>& c) {
     if (c) {
         PrintNumber("on sale receipts", c->saleCount);
-        PrintMoney("their sum", c->saleSum);
+        PrintMoney("sum on sale receipts", c->saleSum);
         PrintNumber("on payout receipts", c->payoutCount);
-        PrintMoney("their sum", c->payoutSum);
+        PrintMoney("sum on payout receipts", c->payoutSum);
     }
     return ResultOf(c);
 }
@@ -188,10 +188,10 @@ int16_t Passwords(Args&) {
     const auto p = kashost::readPasswords();
     if (p) {
         for (int k = 0; k < 8; ++k) {
-            PrintNumber("cashier " + std::to_string(k + 1), p->cashier(k));
+            PrintNumber("cashier " + std::to_string(k), p->cashier(k));
         }
-        PrintNumber("programming", p->programming());
-        PrintNumber("reports", p->reports());
+        PrintNumber("programming (8)", p->programming());
+        PrintNumber("reports (9)", p->reports());
     }
     return ResultOf(p);
 }
@@ -214,6 +214,18 @@ int16_t Memory(Args& args) {
     }
     const auto& buffer = *block;
     const auto got = static_cast<int>(buffer.size());
+    if (JsonOutput()) {
+        std::string hex;
+        for (int i = 0; i < got; ++i) {
+            char pair[3];
+            std::snprintf(pair, sizeof pair, "%02X", buffer[static_cast<std::size_t>(i)]);
+            hex += pair;
+        }
+        PrintNumber("page", page);
+        PrintNumber("address", address);
+        PrintLine("bytes", hex);
+        return -1;
+    }
     for (int line = 0; line < got; line += 16) {
         std::printf("%02X:%04X ", page, (address + line) & 0xFFFF);
         std::string ascii;
@@ -228,6 +240,7 @@ int16_t Memory(Args& args) {
         }
         std::printf("  %s\n", ascii.c_str());
     }
+    MarkPrinted();
     return -1;
 }
 
@@ -249,7 +262,8 @@ KASCTL_SUBCOMMAND({"z-number", "", "number and date of the last Z report", 0, &Z
 KASCTL_SUBCOMMAND({"annulments", "", "annulled receipts of the day", 0, &Annulments});
 KASCTL_SUBCOMMAND({"cancellations", "", "cancellations inside receipts of the day", 0,
                    &Cancellations});
-KASCTL_SUBCOMMAND({"passwords", "", "the ten passwords", 0, &Passwords});
+KASCTL_SUBCOMMAND({"passwords", "", "the ten passwords: cashiers 0-7, 8 programming, 9 reports", 0,
+                   &Passwords});
 KASCTL_SUBCOMMAND({"cash-in-drawer", "", "cash in the drawer", 0, &CashInDrawer});
 KASCTL_SUBCOMMAND({"memory", "ADDR PAGE COUNT", "hex dump of register memory (0x.. accepted)", 3,
                    &Memory});

@@ -35,17 +35,6 @@ bool ParseQuantity(Args& args, std::size_t i, int32_t& quantity, uint8_t& decima
     return true;
 }
 
-// 0-5 or the group's letter А-Е.
-uint8_t TaxGroup(Args& args, std::size_t i) {
-    static constexpr std::array<std::string_view, 6> kLetters = {"А", "Б", "В", "Г", "Д", "Е"};
-    for (std::size_t g = 0; g < kLetters.size(); ++g) {
-        if (args.Word(i) == kLetters[g]) {
-            return static_cast<uint8_t>(g);
-        }
-    }
-    return static_cast<uint8_t>(args.Int(i, 0, 5));
-}
-
 // 0-3 or card, credit, cheque, cash.
 uint8_t PaymentForm(Args& args, std::size_t i) {
     static constexpr std::array<std::string_view, 4> kForms = {"card", "credit", "cheque", "cash"};
@@ -54,7 +43,12 @@ uint8_t PaymentForm(Args& args, std::size_t i) {
             return static_cast<uint8_t>(f);
         }
     }
-    return static_cast<uint8_t>(args.Int(i, 0, 3));
+    const std::string& w = args.Word(i);
+    if (w.size() != 1 || w[0] < '0' || w[0] > '3') {
+        args.Fail("'" + w + "': expected card, credit, cheque or cash (or 0 to 3)");
+        return 0;
+    }
+    return static_cast<uint8_t>(w[0] - '0');
 }
 
 uint32_t Amount(Args& args, std::size_t i) {
@@ -75,7 +69,7 @@ int16_t Line(Args& args, bool payout) {
                       price > std::numeric_limits<int32_t>::max())) {
         args.Fail("'" + args.Word(1) + "': price out of range");
     }
-    const uint8_t group = TaxGroup(args, 2);
+    const uint8_t group = args.TaxGroup(2);
     const std::string name = args.Text(3);
     int64_t code = 0;
     bool printBarcode = false;
@@ -204,7 +198,7 @@ int16_t CashOut(Args& args) {
 
 // NO PASSWORD [NAME]; without a name the register's stored name is used.
 int16_t Cashier(Args& args) {
-    const auto number = static_cast<uint8_t>(args.Int(0, 0, 255));
+    const auto number = static_cast<uint8_t>(args.Int(0, 0, 9));
     const auto password = static_cast<uint16_t>(args.Int(1, 0, 65535));
     const std::string name = args.Text(2);
     if (!args.ok()) {
@@ -215,7 +209,7 @@ int16_t Cashier(Args& args) {
 
 // NO OLD NEW [NAME]
 int16_t Password(Args& args) {
-    const auto number = static_cast<uint8_t>(args.Int(0, 0, 255));
+    const auto number = static_cast<uint8_t>(args.Int(0, 0, 9));
     const auto oldPassword = static_cast<uint16_t>(args.Int(1, 0, 65535));
     const auto newPassword = static_cast<uint16_t>(args.Int(2, 0, 65535));
     const std::string name = args.Text(3);
@@ -224,25 +218,67 @@ int16_t Password(Args& args) {
 
 } // namespace
 
-KASCTL_SUBCOMMAND({"sale", "QTY PRICE GROUP NAME [CODE] [unit] [barcode] [stored]",
-                   "sale line (negative price cancels); group 0-5 or А-Е", 4, &Sale});
-KASCTL_SUBCOMMAND({"payout", "QTY PRICE GROUP NAME [CODE] [unit] [barcode] [stored]", "payout line",
-                   4, &Payout});
-KASCTL_SUBCOMMAND({"pay", "card|credit|cheque|cash AMOUNT [close] [copy]",
-                   "payment; close pays the rest, copy prints a non-fiscal copy", 2, &Pay});
-KASCTL_SUBCOMMAND({"comment", "TEXT [yes|no]", "comment line (at most 27 characters)", 1,
-                   &Comment});
-KASCTL_SUBCOMMAND({"discount", "0-3 VALUE [discount|surcharge] [TEXT]",
-                   "0/2 percent on line/subtotal, 1/3 amount on line/subtotal", 2, &Discount});
-KASCTL_SUBCOMMAND({"null-receipt", "", "print a zero receipt", 0, &NullReceipt});
-KASCTL_SUBCOMMAND({"feed", "", "feed one line", 0, &Feed});
-KASCTL_SUBCOMMAND({"annul", "", "annul the open receipt", 0, &Annul});
-KASCTL_SUBCOMMAND({"cash-in", "AMOUNT", "service cash deposit", 1, &CashIn});
-KASCTL_SUBCOMMAND({"cash-out", "AMOUNT", "service cash withdrawal", 1, &CashOut});
+constexpr std::string_view kLineDetails =
+    "PRICE  price in hryvnias (12.34); a negative price cancels a line of the receipt\n"
+    "CODE  article code, 0 to 281474976710655 (default 0)\n"
+    "unit  mark the quantity as a unit quantity (the console's option to take\n"
+    "  a unit quantity)\n"
+    "barcode  print the article's code as a bar code\n"
+    "stored  take name and price from the article programmed under CODE";
+
+KASCTL_SUBCOMMAND({"sale",
+                   "QTY PRICE GROUP NAME [CODE] [unit] [barcode] [stored]",
+                   "sale line (negative price cancels); group А-Е or 0-5",
+                   4,
+                   &Sale,
+                   {},
+                   kLineDetails});
+KASCTL_SUBCOMMAND({"payout",
+                   "QTY PRICE GROUP NAME [CODE] [unit] [barcode] [stored]",
+                   "payout line",
+                   4,
+                   &Payout,
+                   {},
+                   kLineDetails});
+KASCTL_SUBCOMMAND({"pay",
+                   "card|credit|cheque|cash AMOUNT [close] [copy]",
+                   "payment; close pays the rest, copy prints a non-fiscal copy",
+                   2,
+                   &Pay,
+                   {},
+                   "card|credit|cheque|cash  the form of payment (or its number 0 to 3)\n"
+                   "close  close the receipt, the rest paid in this form\n"
+                   "copy  also print a non-fiscal copy of the receipt"});
+KASCTL_SUBCOMMAND({"comment", "TEXT [yes|no]", "comment line (at most 27 characters)", 1, &Comment,
+                   "the comment was printed",
+                   "yes|no  the comment's flag, sent with its length (default no)"});
+KASCTL_SUBCOMMAND({"discount",
+                   "0-3 VALUE [discount|surcharge] [TEXT]",
+                   "0/2 percent on line/subtotal, 1/3 amount on line/subtotal",
+                   2,
+                   &Discount,
+                   {},
+                   "0-3  0 percent on the last line, 1 amount on the last line,\n"
+                   "  2 percent on the subtotal, 3 amount on the subtotal\n"
+                   "VALUE  percent 0 to 100 (types 0, 2) or an amount such as 5.50 (1, 3)\n"
+                   "discount|surcharge  which of the two (default discount)\n"
+                   "TEXT  printed beside it (may be empty)"});
+KASCTL_SUBCOMMAND({"null-receipt", "", "print a zero receipt", 0, &NullReceipt,
+                   "a zero receipt was printed"});
+KASCTL_SUBCOMMAND({"feed", "", "feed one line", 0, &Feed, "the paper was fed one line"});
+KASCTL_SUBCOMMAND({"annul", "", "annul the open receipt", 0, &Annul,
+                   "the open receipt was annulled"});
+KASCTL_SUBCOMMAND({"cash-in", "AMOUNT", "service cash deposit", 1, &CashIn,
+                   "the service deposit was registered"});
+KASCTL_SUBCOMMAND({"cash-out", "AMOUNT", "service cash withdrawal", 1, &CashOut,
+                   "the service withdrawal was registered"});
 KASCTL_SUBCOMMAND({"cashier", "NO PASSWORD [NAME]",
-                   "register cashier 0-9 on duty (no name: the stored one)", 2, &Cashier});
+                   "register cashier 0-9 on duty (no name: the stored one)", 2, &Cashier,
+                   "the cashier was registered",
+                   "NAME  at most 15 characters; without it the register's stored name"});
 KASCTL_SUBCOMMAND({"password", "NO OLD NEW [NAME]",
                    "change operator NO's password (0-7 cashiers, 8 programming, 9 reports)", 3,
-                   &Password});
+                   &Password, "the password was changed",
+                   "NAME  the operator's name, at most 15 characters (may be left out)"});
 
 } // namespace kasctl

@@ -86,24 +86,36 @@ int16_t Paper(Args&) {
 }
 
 int16_t Baud(Args& args) {
-    const int64_t speed = args.Int(0, 0, 1000000);
-    if (!args.ok()) {
+    const std::string& w = args.Word(0);
+    const int index = w == "9600" ? 0 : w == "19200" ? 1 : w == "38400" ? 2 : -1;
+    if (index < 0) {
+        args.Fail("'" + w + "': expected 9600, 19200 or 38400");
         return 0;
     }
-    // Accept the index (0-2) or the speed itself.
-    const int64_t index = speed == 9600 ? 0 : speed == 19200 ? 1 : speed == 38400 ? 2 : speed;
-    return FPChangeBaudRate(static_cast<uint8_t>(index > 255 ? 255 : index));
+    const int16_t rc = FPChangeBaudRate(static_cast<uint8_t>(index));
+    if (rc != 0) {
+        PrintLine("line speed", w + " bit/s (from now on: kasctl --baud " + w + ")");
+    }
+    return rc;
 }
 
 } // namespace
 
 KASCTL_SUBCOMMAND({"status", "", "register status, identity and registration", 0, &Status});
 KASCTL_SUBCOMMAND({"date", "", "read the register's date", 0, &GetDate});
-KASCTL_SUBCOMMAND({"set-date", "YYYY-MM-DD", "set the register's date", 1, &SetDate});
+KASCTL_SUBCOMMAND({"set-date", "YYYY-MM-DD", "set the register's date", 1, &SetDate,
+                   "the register's date was set"});
 KASCTL_SUBCOMMAND({"time", "", "read the register's time", 0, &GetTime});
-KASCTL_SUBCOMMAND({"set-time", "HH:MM[:SS]", "set the register's time", 1, &SetTime});
+KASCTL_SUBCOMMAND({"set-time", "HH:MM[:SS]", "set the register's time", 1, &SetTime,
+                   "the register's time was set"});
 KASCTL_SUBCOMMAND({"paper", "", "paper sensors", 0, &Paper});
-KASCTL_SUBCOMMAND({"baud", "9600|19200|38400", "switch the register's line speed (then use --baud)",
-                   1, &Baud});
+KASCTL_SUBCOMMAND({"baud",
+                   "9600|19200|38400",
+                   "switch the register's line speed (then use --baud)",
+                   1,
+                   &Baud,
+                   {},
+                   "9600|19200|38400  the register's new line speed in bit/s; the register\n"
+                   "  answers at it from now on, so later runs need the same --baud"});
 
 } // namespace kasctl

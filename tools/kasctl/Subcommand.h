@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kasctl {
@@ -32,8 +33,15 @@ class Args {
     double Date(std::size_t i);
     // HH:MM[:SS] → fraction of a day.
     double Time(std::size_t i);
-    // UTF-8 word → Windows-1251 text for the driver.
+    // UTF-8 word → Windows-1251 text for the driver; a character the register
+    // cannot print is refused by name.
     std::string Text(std::size_t i);
+    // YYYY-MM-DD FROM and TO at i and i+1, FROM not after TO.
+    std::pair<double, double> DateRange(std::size_t i);
+    // Whole numbers FIRST and LAST at i and i+1 within [min, max], FIRST not after LAST.
+    std::pair<int64_t, int64_t> IntRange(std::size_t i, int64_t min, int64_t max);
+    // 0-5 or the group's letter А-Е.
+    uint8_t TaxGroup(std::size_t i);
 
     bool ok() const { return error_.empty(); }
     const std::string& error() const { return error_; }
@@ -46,12 +54,27 @@ class Args {
 
 struct Subcommand {
     std::string_view name;
-    std::string_view usage;   // the words after the name
+    std::string_view usage;   // the words after the name; [optional], LAST... repeats
     std::string_view summary; // one line
     std::size_t minArgs;
     // Returns the driver's result (-1 success, 0 failure).
     int16_t (*run)(Args& args);
+    // What was done, said on success by a subcommand that prints nothing else
+    // (its summary when empty).
+    std::string_view done = {};
+    // For SUB --help: what the words of the usage mean where the common
+    // glossary does not say it, one "WORD  meaning" a line.
+    std::string_view details = {};
+    // Opens no register port through the driver (the subcommand works the line itself).
+    bool withoutDriver = false;
 };
+
+// The most words a usage admits (SIZE_MAX when its last word repeats).
+std::size_t MaxArgs(std::string_view usage);
+// The text of SUB --help.
+std::string DetailedHelp(const Subcommand& command);
+// The words of a usage that neither its details nor the glossary explain.
+std::vector<std::string> UnexplainedWords(const Subcommand& command);
 
 void Register(const Subcommand& command);
 const std::vector<Subcommand>& Registered();
@@ -68,11 +91,27 @@ struct Registrar {
         __VA_ARGS__                                                                                \
     }
 
-// Printing results: UTF-8 lines on stdout.
+// Printing results: UTF-8 lines on stdout with the values in one column, or,
+// with --json, one JSON object of the same fields written at the end.
+void SetJsonOutput(bool on);
+bool JsonOutput();
+// Whether anything has been printed (or collected) since the start.
+bool PrintedAnything();
+// For a subcommand that wrote its own lines to stdout.
+void MarkPrinted();
+// The collected fields as one JSON object; FinishOutput writes it (with --json).
+void FinishOutput();
 void PrintLine(std::string_view label, std::string_view value);
 void PrintFlag(std::string_view label, FPBOOL value);
 void PrintMoney(std::string_view label, int64_t kopecks);
 void PrintNumber(std::string_view label, int64_t value);
+// A label padded to `width` characters (not bytes) of the terminal.
+std::string PadLabel(std::string_view label, std::size_t width);
+// A label as a JSON key: lower case words joined by '_'.
+std::string JsonKey(std::string_view label);
+std::string JsonString(std::string_view utf8);
+// The characters of a UTF-8 text the register cannot print, each once, in order.
+std::vector<std::string> UnprintableCharacters(std::string_view utf8);
 // A text the driver handed out (Windows-1251) as UTF-8.
 std::string FromDriverText(const char* cp1251);
 std::string ToDriverText(std::string_view utf8);

@@ -10,6 +10,9 @@
 #include <iconv.h>
 #endif
 
+#include <algorithm>
+#include <iterator>
+
 namespace kasctl {
 
 namespace {
@@ -38,6 +41,27 @@ std::string Convert(std::string_view in, UINT to, UINT from) {
     std::string out(static_cast<std::size_t>(outLength), '\0');
     ::WideCharToMultiByte(to, 0, wide.data(), wideLength, out.data(), outLength, nullptr, nullptr);
     return out;
+}
+
+// One character (UTF-8) that both the driver's code page and the register's
+// 866 hold exactly.
+bool InBothCodePages(std::string_view character) {
+    wchar_t wide[4] = {};
+    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, character.data(),
+                                        static_cast<int>(character.size()), wide, 4);
+    if (n <= 0) {
+        return false;
+    }
+    for (const UINT page : {kCp1251, UINT{866}}) {
+        char out[8];
+        BOOL usedDefault = FALSE;
+        if (::WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide, n, out, sizeof out, nullptr,
+                                  &usedDefault) <= 0 ||
+            usedDefault) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -99,18 +123,67 @@ std::string Convert(std::string_view in, const char* to, const char* from) {
     return out;
 }
 
+bool ConvertsExactly(std::string_view character, const char* to) {
+    iconv_t cd = ::iconv_open(to, "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return false;
+    }
+    std::string input(character);
+    char* inPtr = input.data();
+    std::size_t inLeft = input.size();
+    char buffer[16];
+    char* outPtr = buffer;
+    std::size_t outLeft = sizeof buffer;
+    const std::size_t rc = ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    ::iconv_close(cd);
+    return rc != static_cast<std::size_t>(-1) && inLeft == 0;
+}
+
+// One character (UTF-8) that both the driver's code page and the register's
+// 866 hold exactly.
+bool InBothCodePages(std::string_view character) {
+    return ConvertsExactly(character, "CP1251") && ConvertsExactly(character, "CP866");
+}
+
 } // namespace
 
 std::string FromDriverText(const char* cp1251) {
     return cp1251 == nullptr ? std::string() : Convert(cp1251, "UTF-8", "CP1251");
 }
 
-std::string ToDriverText(std::string_view utf8) { return Convert(utf8, "CP1251", "UTF-8"); }
+std::string ToDriverText(std::string_view utf8) {
+    return Convert(utf8, "CP1251", "UTF-8");
+}
 
 std::vector<std::string> Utf8CommandLine(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
 
 #endif
+
+std::vector<std::string> UnprintableCharacters(std::string_view utf8) {
+    // Printed as I, i, N and the Belarusian ў: the driver's own substitutions.
+    static constexpr std::string_view kSubstituted[] = {"І", "і", "№", "Ґ", "ґ"};
+    std::vector<std::string> refused;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        length = std::min(length, utf8.size() - i);
+        const std::string character(utf8.substr(i, length));
+        i += length;
+        bool printable = false;
+        if (lead >= 0x20 && lead < 0x7F) {
+            printable = true;
+        } else if (lead >= 0xC0) {
+            printable = std::find(std::begin(kSubstituted), std::end(kSubstituted), character) !=
+                            std::end(kSubstituted) ||
+                        InBothCodePages(character);
+        }
+        if (!printable && std::find(refused.begin(), refused.end(), character) == refused.end()) {
+            refused.push_back(character);
+        }
+    }
+    return refused;
+}
 
 } // namespace kasctl

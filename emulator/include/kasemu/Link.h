@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "kasemu/Faults.h"
 #include "kasemu/Model.h"
 #include "kasemu/Port.h"
+#include "kaswire/Decode.h"
 
 namespace kasemu {
 
@@ -66,6 +68,8 @@ class Link {
     LinkConfig config_;
 
     wire::FrameDecoder decoder_;
+    // The traced bytes taken apart into commands and answers for people.
+    std::unique_ptr<kaswire::ExchangeDecoder> traceDecoder_;
     wire::RawBlockCollector raw_;
     std::size_t rawRemaining_ = 0;
     std::size_t rawBlockSize_ = 64;

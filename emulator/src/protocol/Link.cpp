@@ -110,10 +110,23 @@ void Link::trace(const char* direction, std::span<const std::uint8_t> bytes,
     if (!note.empty()) {
         line += "  (" + note + ")";
     }
-    if (config_.traceSink) {
-        config_.traceSink(line);
-    } else {
-        std::cerr << line << std::endl;
+    std::vector<std::string> lines{line};
+    if (direction[0] == '<' || direction[0] == '-') {
+        if (!traceDecoder_) {
+            traceDecoder_ = std::make_unique<kaswire::ExchangeDecoder>();
+        }
+        const auto decoded = direction[0] == '<' ? traceDecoder_->FromHost(bytes)
+                                                 : traceDecoder_->FromRegister(bytes);
+        for (const std::string& d : decoded) {
+            lines.push_back("    " + d);
+        }
+    }
+    for (const std::string& l : lines) {
+        if (config_.traceSink) {
+            config_.traceSink(l);
+        } else {
+            std::cerr << l << std::endl;
+        }
     }
 }
 
