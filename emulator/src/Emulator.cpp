@@ -1,5 +1,6 @@
 #include "kasemu/Emulator.h"
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -7,12 +8,14 @@
 #include <stdexcept>
 #include <thread>
 
+#include "kasemu/Cp866.h"
 #include "kasemu/Link.h"
 #include "kasemu/LinkLock.h"
 #include "kasemu/Model.h"
 #include "kasemu/Pty.h"
 #include "kasemu/StateFile.h"
 #include "model/LogoImage.h"
+#include "transport/ControlFifo.h"
 
 namespace kasemu {
 
@@ -32,6 +35,28 @@ struct Emulator::Impl {
     mutable std::mutex tapeMutex;
     std::vector<std::string> tape;
     std::ofstream tapeFile;
+    std::unique_ptr<ControlFifo> control;
+
+    // Under modelMutex: the display lines last shown.
+    std::array<Bytes, 2> shownDisplay;
+
+    void showDisplayLocked() {
+        const auto& now = model->state().display;
+        if (now == shownDisplay) {
+            return;
+        }
+        shownDisplay = now;
+        const std::string upper = deviceToUtf8(now[0]);
+        const std::string lower = deviceToUtf8(now[1]);
+        if (!options.displayFile.empty()) {
+            std::ofstream out(options.displayFile, std::ios::trunc);
+            out << upper << '\n' << lower << '\n';
+        }
+        if (options.tapeToStdout) {
+            std::lock_guard lock(tapeMutex);
+            std::cout << "[display] " << upper << " | " << lower << std::endl;
+        }
+    }
 
     // Under modelMutex: the last save flushed to the disk, and whether the file has changed
     // since.
@@ -169,6 +194,7 @@ Emulator::Emulator(EmulatorOptions options) : impl_(std::make_unique<Impl>()) {
         if (out.changed) {
             impl->changedLocked();
         }
+        impl->showDisplayLocked();
     };
     d.link = std::make_unique<Link>(*d.pty, *d.model, d.modelMutex, d.faults, lc);
     if (!d.options.linkPath.empty()) {
@@ -179,6 +205,19 @@ Emulator::Emulator(EmulatorOptions options) : impl_(std::make_unique<Impl>()) {
         std::lock_guard lock(d.modelMutex);
         d.saveLocked();
         d.writeLogo(d.model->state().logo);
+    }
+    d.shownDisplay = d.model->state().display;
+    if (!d.options.displayFile.empty()) {
+        std::ofstream(d.options.displayFile, std::ios::trunc)
+            << deviceToUtf8(d.shownDisplay[0]) << '\n'
+            << deviceToUtf8(d.shownDisplay[1]) << '\n';
+    }
+    if (!d.options.controlPath.empty()) {
+        ControlFifo::Sink sink = d.options.controlSink;
+        if (!sink) {
+            sink = [](const std::string& l) { std::cerr << l << std::endl; };
+        }
+        d.control = std::make_unique<ControlFifo>(d.options.controlPath, d.faults, sink);
     }
     d.running = true;
     d.thread = std::thread([impl] {
@@ -198,6 +237,7 @@ void Emulator::stop() {
         return;
     }
     d.running = false;
+    d.control.reset();
     d.pty->shutdown();
     if (d.thread.joinable()) {
         d.thread.join();

@@ -28,7 +28,13 @@ void usage(std::ostream& os) {
           "  --print-speed LPS  printer speed in lines a second (default 20, 0 instant)\n"
           "  --tape FILE        append the printed paper tape (UTF-8) to FILE\n"
           "  --tape-stdout      also print the paper tape on stdout\n"
-          "  --state FILE       keep the register's non-volatile memory in FILE\n"
+          "  --state FILE       keep the register's non-volatile memory in FILE (a missing\n"
+          "                     or empty FILE starts a fresh register)\n"
+          "  --display FILE     the customer display's two lines, rewritten at each change\n"
+          "                     (with --tape-stdout also shown there)\n"
+          "  --control FIFO     arm faults while running: each line written to FIFO (made\n"
+          "                     when missing) is a FAULT as for --fault, or \"clear\";\n"
+          "                     e.g. echo drop > FIFO loses the next answer\n"
           "  --logo-out FILE    write the loaded logo to FILE as a PBM image\n"
           "  --paper BITS       paper sensor bits (0x04 control tape low, 0x08 receipt tape\n"
           "                     low, 0x20 control tape out, 0x40 receipt tape out)\n"
@@ -81,7 +87,8 @@ int main(int argc, char** argv) {
             opt.tapeToStdout = true;
         } else if (a == "--port" || a == "--link" || a == "--model" || a == "--firmware" ||
                    a == "--baud" || a == "--print-speed" || a == "--tape" || a == "--state" ||
-                   a == "--logo-out" || a == "--paper" || a == "--fault") {
+                   a == "--logo-out" || a == "--paper" || a == "--fault" || a == "--display" ||
+                   a == "--control") {
             const auto v = value(a);
             if (!v) {
                 return 2;
@@ -130,6 +137,10 @@ int main(int argc, char** argv) {
                 opt.tapeFile = *v;
             } else if (a == "--state") {
                 opt.stateFile = *v;
+            } else if (a == "--display") {
+                opt.displayFile = *v;
+            } else if (a == "--control") {
+                opt.controlPath = *v;
             } else if (a == "--logo-out") {
                 opt.logoFile = *v;
             } else if (a == "--paper") {

@@ -65,6 +65,13 @@ struct EmulatorOptions {
     std::optional<int> lineSpeedIndex;  // start at this speed (0 9600, 1 19200, 2 38400)
     std::uint8_t paperSensors = 0;
     std::vector<Fault> faults; // armed at start
+    // The customer display's two lines (UTF-8), rewritten at every change; empty: none.
+    // With tapeToStdout the changes are also shown there.
+    std::string displayFile;
+    // A FIFO (made when missing) whose lines arm faults while the emulator runs: the fault
+    // words of --fault, or "clear" to disarm them all. Empty: none.
+    std::string controlPath;
+    std::function<void(const std::string&)> controlSink; // replies; default: stderr
 };
 
 struct LinkCounters {

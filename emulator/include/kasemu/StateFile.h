@@ -16,7 +16,7 @@ namespace kasemu {
 bool saveState(const std::string& path, const RegisterState& state, std::string* error = nullptr,
                bool durable = true);
 // Reads a state written by saveState onto `base` (the volatile fields keep base's values).
-// Nothing when the file is missing; nothing with a reason when it is damaged.
+// Nothing when the file is missing or empty; nothing with a reason when it is damaged.
 std::optional<RegisterState> loadState(const std::string& path, const RegisterState& base,
                                        std::string* error = nullptr);
 

@@ -356,6 +356,10 @@ std::optional<RegisterState> loadState(const std::string& path, const RegisterSt
     if (!in) {
         return std::nullopt;
     }
+    // An empty file (made by hand, or with touch) is a register that has not been used yet.
+    if (in.peek() == std::ifstream::traits_type::eof()) {
+        return std::nullopt;
+    }
     auto damaged = [&](const std::string& why) -> std::optional<RegisterState> {
         if (error != nullptr) {
             *error = "damaged (" + why + ")";
