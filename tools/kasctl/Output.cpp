@@ -67,7 +67,8 @@ void MarkPrinted() {
 
 void FinishOutput() {
     Output& out = State();
-    if (!out.json) {
+    // A subcommand that wrote its own JSON (detect, relay) leaves no fields.
+    if (!out.json || out.fields.empty()) {
         return;
     }
     std::string text = "{";
