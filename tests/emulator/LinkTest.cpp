@@ -318,7 +318,17 @@ TEST(LinkTrace, EveryFrameWithDirection) {
     Link link{port, model, mutex, faults, config};
     port.feed(hex("10 02 02 01 FD 10 03"));
     link.poll(0ms);
+    // Each frame's raw line, then its decoded fields indented beneath it.
+    std::vector<std::string> decoded;
+    std::erase_if(lines, [&decoded](const std::string& l) {
+        const bool indented = l.starts_with("    ");
+        if (indented) {
+            decoded.push_back(l);
+        }
+        return indented;
+    });
     ASSERT_EQ(lines.size(), 3u);
+    EXPECT_FALSE(decoded.empty());
     EXPECT_NE(lines[0].find("<- 10 02 02 01 FD 10 03"), std::string::npos);
     EXPECT_NE(lines[1].find("-> 06"), std::string::npos);
     EXPECT_NE(lines[2].find("-> 10 02 02 01 00 00 00 07 12 26 BE 10 03"), std::string::npos);

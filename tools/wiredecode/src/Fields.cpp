@@ -213,7 +213,7 @@ std::string CommandFields(std::uint8_t command, Bytes d) {
         if (d.size() >= 5) {
             return std::string("form=") + kForms[d[0] & 0x03] +
                    " amount=" + Money(static_cast<std::int64_t>(Le(d, 1, 4) & 0x7FFFFFFF)) +
-                   ((d[4] & 0x80) != 0 ? " close" : "") + ((d[0] & 0x40) != 0 ? "" : " copy");
+                   ((d[4] & 0x80) != 0 ? " close" : "") + ((d[0] & 0x40) != 0 ? " copy" : "");
         }
         break;
     case 0x0B:
