@@ -135,6 +135,9 @@ std::vector<Workload> AllWorkloads() {
         {"logo-384x100", all, 2, {}, &LoadLogo384x100},
         // 200 articles at 38400 bit/s, each programmed and read back at once.
         {"article-prog-read", {38400}, 50, &FirstArticle, &ProgramAndReadArticle},
+#ifdef KASBENCH_CONSOLE_RUNS
+        {"console-bulk-10000", {38400}, 1, {}, &ConsoleBulkArticleRun, true},
+#endif
     };
 }
 

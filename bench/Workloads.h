@@ -14,6 +14,7 @@ struct Workload {
     int iterations;              // at 9600 bit/s; scaled up with the speed
     std::function<void()> setup; // once per line speed, not timed (may be empty)
     std::function<bool()> run;   // one unit of work; false on a driver failure
+    bool single = false;         // minutes long: one run, no warm-up, left out by --quick
 };
 
 std::vector<Workload> AllWorkloads();
@@ -33,5 +34,7 @@ bool ProgramHundredArticles();
 bool ReadHundredArticles();
 // A logo of 384 x 100 dots loaded in raw blocks.
 bool LoadLogo384x100();
+// The console's bulk run of 10000 articles (built with the console only).
+bool ConsoleBulkArticleRun();
 
 } // namespace kasbench
