@@ -12,6 +12,7 @@
 #include <grp.h>
 #include <memory>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -132,7 +133,11 @@ TEST_F(KasctlDetect, FindsEachRegisterAtItsSpeedAmongEmptyPorts) {
     fs::create_symlink(dir_ + "/gone", Entry(4));
     { std::ofstream(Entry(5)) << "not a line"; }
     const std::string com6 = Register(6, kasemu::ModelKind::Rx410f, 2);
-    for (int n : {3, 7, 8, 9}) {
+    // COM3: a line another program holds.
+    const int held = ::open(Terminal(3, 0600).c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    for (int n : {7, 8, 9}) {
         fs::create_symlink(dir_ + "/ttyUSB" + std::to_string(n), Entry(n));
     }
 
@@ -154,7 +159,12 @@ TEST_F(KasctlDetect, FindsEachRegisterAtItsSpeedAmongEmptyPorts) {
     EXPECT_NE(LineOf(scan.out, "COM5").find("cannot be opened: not a serial device"),
               std::string::npos)
         << scan.out;
-    for (const char* port : {"COM3", "COM7", "COM8", "COM9"}) {
+    const std::string three = LineOf(scan.out, "COM3");
+    EXPECT_NE(three.find("cannot be opened: busy"), std::string::npos) << scan.out;
+    EXPECT_NE(three.find("held by pid " + std::to_string(::getpid())), std::string::npos)
+        << scan.out;
+    ::close(held);
+    for (const char* port : {"COM7", "COM8", "COM9"}) {
         EXPECT_NE(LineOf(scan.out, port).find("cannot be opened"), std::string::npos) << scan.out;
     }
     EXPECT_NE(scan.out.find("2 registers found"), std::string::npos) << scan.out;
