@@ -91,16 +91,25 @@ int16_t Line(Args& args, bool payout) {
     if (!args.ok()) {
         return 0;
     }
-    int64_t cost = 0;
-    int64_t total = 0;
-    const auto fn = payout ? &FPPayMoney : &FPSale;
-    const int16_t rc = fn(&cost, &total, quantity, flags, static_cast<int32_t>(price), group,
-                          fromRegister ? -1 : 0, printBarcode ? -1 : 0, name.c_str(), code);
-    if (rc != 0) {
-        PrintMoney("line cost", cost);
-        PrintMoney("receipt total", total);
+    kashost::SaleLine line;
+    line.quantity = static_cast<uint32_t>(quantity);
+    line.decimals = static_cast<uint8_t>(flags & ~kUnitQuantityFlag);
+    line.unitQuantity = (flags & kUnitQuantityFlag) != 0;
+    line.price = static_cast<int32_t>(price);
+    line.group = group;
+    line.fromRegister = fromRegister;
+    line.printBarcode = printBarcode;
+    line.name = name;
+    line.article = code;
+    kashost::FiscalSession session;
+    kashost::FiscalSession::LineReply reply;
+    const kashost::FiscalVerdict verdict =
+        payout ? session.payout(line, &reply) : session.sale(line, &reply);
+    if (verdict.answered) {
+        PrintMoney("line cost", reply.cost);
+        PrintMoney("receipt total", reply.total);
     }
-    return rc;
+    return ReportVerdict(verdict);
 }
 
 int16_t Sale(Args& args) {
@@ -128,13 +137,13 @@ int16_t Pay(Args& args) {
     if (!args.ok()) {
         return 0;
     }
-    uint32_t left = 0;
-    FPBOOL change = 0;
-    const int16_t rc = FPPayment(&left, &change, form, amount, close ? -1 : 0, copy ? 0 : -1);
-    if (rc != 0) {
-        PrintMoney(change ? "change" : "remainder", left);
+    kashost::FiscalSession session;
+    kashost::FiscalSession::PaymentReply reply;
+    const kashost::FiscalVerdict verdict = session.payment(form, amount, close, copy, &reply);
+    if (verdict.answered) {
+        PrintMoney(reply.change ? "change" : "remainder", reply.left);
     }
-    return rc;
+    return ReportVerdict(verdict);
 }
 
 // TEXT [flag]
@@ -177,23 +186,23 @@ int16_t Discount(Args& args) {
 }
 
 int16_t NullReceipt(Args&) {
-    return FPNullCheck();
+    return ReportVerdict(kashost::FiscalSession().zeroReceipt());
 }
 int16_t Feed(Args&) {
     return FPLineFeed();
 }
 int16_t Annul(Args&) {
-    return FPResetOrder();
+    return ReportVerdict(kashost::FiscalSession().annul());
 }
 
 int16_t CashIn(Args& args) {
     const uint32_t amount = Amount(args, 0);
-    return args.ok() ? FPInToCash(amount) : 0;
+    return args.ok() ? ReportVerdict(kashost::FiscalSession().cashIn(amount)) : 0;
 }
 
 int16_t CashOut(Args& args) {
     const uint32_t amount = Amount(args, 0);
-    return args.ok() ? FPOutOfCash(amount) : 0;
+    return args.ok() ? ReportVerdict(kashost::FiscalSession().cashOut(amount)) : 0;
 }
 
 // NO PASSWORD [NAME]; without a name the register's stored name is used.
@@ -224,7 +233,7 @@ constexpr std::string_view kLineDetails =
     "unit  mark the quantity as a unit quantity (the console's option to take\n"
     "  a unit quantity)\n"
     "barcode  print the article's code as a bar code\n"
-    "stored  take name and price from the article programmed under CODE";
+    "stored  take name and price from the article programmed under CODE\n" KASCTL_VERDICT_HELP;
 
 KASCTL_SUBCOMMAND({"sale",
                    "QTY PRICE GROUP NAME [CODE] [unit] [barcode] [stored]",
@@ -248,7 +257,7 @@ KASCTL_SUBCOMMAND({"pay",
                    {},
                    "card|credit|cheque|cash  the form of payment (or its number 0 to 3)\n"
                    "close  close the receipt, the rest paid in this form\n"
-                   "copy  also print a non-fiscal copy of the receipt"});
+                   "copy  also print a non-fiscal copy of the receipt\n" KASCTL_VERDICT_HELP});
 KASCTL_SUBCOMMAND({"comment", "TEXT [yes|no]", "comment line (at most 27 characters)", 1, &Comment,
                    "the comment was printed",
                    "yes|no  the comment's flag, sent with its length (default no)"});
@@ -264,14 +273,14 @@ KASCTL_SUBCOMMAND({"discount",
                    "discount|surcharge  which of the two (default discount)\n"
                    "TEXT  printed beside it (may be empty)"});
 KASCTL_SUBCOMMAND({"null-receipt", "", "print a zero receipt", 0, &NullReceipt,
-                   "a zero receipt was printed"});
+                   "a zero receipt was printed", KASCTL_VERDICT_HELP});
 KASCTL_SUBCOMMAND({"feed", "", "feed one line", 0, &Feed, "the paper was fed one line"});
 KASCTL_SUBCOMMAND({"annul", "", "annul the open receipt", 0, &Annul,
-                   "the open receipt was annulled"});
+                   "the open receipt was annulled", KASCTL_VERDICT_HELP});
 KASCTL_SUBCOMMAND({"cash-in", "AMOUNT", "service cash deposit", 1, &CashIn,
-                   "the service deposit was registered"});
+                   "the service deposit was registered", KASCTL_VERDICT_HELP});
 KASCTL_SUBCOMMAND({"cash-out", "AMOUNT", "service cash withdrawal", 1, &CashOut,
-                   "the service withdrawal was registered"});
+                   "the service withdrawal was registered", KASCTL_VERDICT_HELP});
 KASCTL_SUBCOMMAND({"cashier", "NO PASSWORD [NAME]",
                    "register cashier 0-9 on duty (no name: the stored one)", 2, &Cashier,
                    "the cashier was registered",

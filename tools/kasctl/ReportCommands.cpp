@@ -19,7 +19,7 @@ int16_t XReport(Args& args) {
 
 int16_t ZReport(Args& args) {
     const uint16_t password = Password(args);
-    return args.ok() ? FPDayClrReport(password) : 0;
+    return args.ok() ? ReportVerdict(kashost::FiscalSession().zReport(password)) : 0;
 }
 
 // PASSWORD [FIRST LAST]; no range: every article.
@@ -60,7 +60,7 @@ int16_t NumberReport(Args& args) {
 KASCTL_SUBCOMMAND({"x-report", "PASSWORD", "X report of the day", 1, &XReport,
                    "the X report was printed"});
 KASCTL_SUBCOMMAND({"z-report", "PASSWORD", "Z report: close the day", 1, &ZReport,
-                   "the Z report was printed and the day closed"});
+                   "the Z report was printed and the day closed", KASCTL_VERDICT_HELP});
 KASCTL_SUBCOMMAND({"article-report", "PASSWORD [FIRST LAST]", "article report", 1, &ArticleReport,
                    "the article report was printed",
                    "FIRST  first article code of the report (without FIRST LAST: every article)\n"

@@ -122,6 +122,22 @@ inline std::string FromDriverText(const std::optional<std::string>& cp1251) {
 template <typename T> int16_t ResultOf(const std::optional<T>& read) {
     return read ? -1 : 0;
 }
+// The help entry of every verified fiscal subcommand (a string literal, to be
+// joined with a subcommand's own details).
+#define KASCTL_VERDICT_HELP                                                                        \
+    "verdict  a fiscal command that got no answer may still have been carried out,\n"              \
+    "  up to three times when the driver sent it again; kasctl then reads the\n"                   \
+    "  register's state and says how many times it was carried out and what\n"                     \
+    "  settles the difference (for a line: the cancellations to register); a\n"                    \
+    "  line or payment repeated although answered is reported the same way;\n"                     \
+    "  exit status 1 when the command failed or was carried out more than once"
+
+// A fiscal subcommand's verdict (kashost::FiscalSession): prints it unless the
+// command was answered and carried out once, and gives the subcommand's result.
+int16_t ReportVerdict(const kashost::FiscalVerdict& verdict);
+// The driver's error as it was when a verified command failed (the reads that
+// followed replaced the driver's own); null when none was kept.
+const kashost::DriverError* KeptDriverError();
 // The program's arguments in UTF-8 (on Windows taken from the wide command line).
 std::vector<std::string> Utf8CommandLine(int argc, char** argv);
 std::string FormatDate(double date);

@@ -45,8 +45,16 @@ void ReportFailure() {
     uint8_t result = 0;
     uint8_t status = 0;
     uint8_t ext = 0;
-    FPCodeError(&result, &status, &ext);
-    std::string text = FromDriverText(FPErrorMessage());
+    std::string text;
+    if (const kashost::DriverError* kept = KeptDriverError()) {
+        result = kept->result;
+        status = kept->status;
+        ext = kept->extStatus;
+        text = FromDriverText(kept->text.c_str());
+    } else {
+        FPCodeError(&result, &status, &ext);
+        text = FromDriverText(FPErrorMessage());
+    }
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     while (!text.empty() && text.front() == '\n') {
         text.erase(text.begin());

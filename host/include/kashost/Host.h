@@ -19,3 +19,4 @@
 #include "kashost/Queries.h"
 #include "kashost/Result.h"
 #include "kashost/Status.h"
+#include "kashost/Verified.h"
