@@ -251,9 +251,11 @@ TEST_F(KasctlCommandLine, TheRelayShowsTheTrafficOfAnotherHostDecoded) {
 
     const std::string shown = ReadAll(dir() + "/out-relay");
     EXPECT_NE(shown.find("host:     #1 status"), std::string::npos) << shown;
-    // І and і go on the wire as the Latin I and i.
+    // І and і go on the wire as the Latin I and i. The sale follows the read of
+    // the receipt's sums that its verdict would need.
+    EXPECT_NE(shown.find("host:     #1 receipt sums"), std::string::npos) << shown;
     EXPECT_NE(
-        shown.find("host:     #1 sale line qty=1.5 price=2.40 group=А name=\"Хлiб житнiй\" code=7"),
+        shown.find("host:     #2 sale line qty=1.5 price=2.40 group=А name=\"Хлiб житнiй\" code=7"),
         std::string::npos)
         << shown;
     EXPECT_NE(shown.find("register: sale line: ok [status 00 result 00 ext 00] cost=3.60 "

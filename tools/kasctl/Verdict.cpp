@@ -24,6 +24,11 @@ int16_t ReportVerdict(const kashost::FiscalVerdict& v) {
     if (v.answered && v.times == 1) {
         return -1;
     }
+    if (!v.answered && !v.inDoubt && v.times == 0) {
+        // The register refused it, and nothing of it was carried out: its error says all.
+        Kept() = v.error;
+        return 0;
+    }
     std::istringstream lines(kashost::describe(v));
     for (std::string line; std::getline(lines, line);) {
         PrintLine("verdict", line);
