@@ -331,6 +331,8 @@ void ShowDifferences(const std::vector<Difference>& list, bool applying) {
             PrintLine(d.what,
                       std::string(applying ? "written" : "cannot be read back; apply writes") +
                           " " + d.wanted);
+        } else if (applying) {
+            PrintLine(d.what, "programmed " + d.wanted + " (was " + d.now + ")");
         } else {
             PrintLine(d.what, d.now + " -> " + d.wanted);
         }
