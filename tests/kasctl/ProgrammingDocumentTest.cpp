@@ -95,6 +95,16 @@ TEST(ProgrammingDocument, WrittenDocumentReadsBackTheSame) {
     EXPECT_EQ(back->articles.at(0).name, "Сир\\ваговий");
     EXPECT_EQ(back->taxpayer->lines[0], "ТОВ \"Ромашка\"");
     EXPECT_TRUE(back->receiptTrailer.at(0).wide);
+
+    // The register reads the number back zero-padded and "і" as the Latin "i": no difference,
+    // so apply does not write the taxpayer lines into fiscal memory again.
+    ProgrammingDocument wanted;
+    wanted.taxpayer = kasctl::TaxpayerLines{{"Хліб", "", ""}, "1234567890", false};
+    ProgrammingDocument held;
+    held.taxpayer = kasctl::TaxpayerLines{{"Хлiб", "", ""}, "001234567890", false};
+    EXPECT_TRUE(kasctl::Differences(wanted, held).empty());
+    held.taxpayer->taxNumber = "001234567891";
+    EXPECT_EQ(kasctl::Differences(wanted, held).size(), 1u);
 }
 
 TEST(ProgrammingDocument, PriceListErrorsNameTheLine) {
@@ -245,6 +255,13 @@ TEST_F(ProgrammingDocumentOnRegister,
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("nothing was changed; article 5 failed"), std::string::npos)
         << refused.err;
+    // "і" goes to the register as the Latin "i" and reads back so: still the same name.
+    const std::string bread = Write("bread.csv", "5;Хліб «Дарницький»;20,00;А;0\n");
+    EXPECT_NE(Kasctl({"apply", bread}).err.find("cannot print \"«\""), std::string::npos);
+    const std::string csv2 = Write("bread2.csv", "5;Хліб Ґрунт №2;20,00;А;0\n");
+    const Outcome programmed = Kasctl({"apply", csv2, "--password", "0"});
+    EXPECT_EQ(programmed.status, 0) << programmed.out << programmed.err;
+    EXPECT_EQ(Kasctl({"--json", "diff", "--articles", csv2}).out, "{\"differences\": \"none\"}\n");
 }
 
 TEST_F(ProgrammingDocumentOnRegister, APriceListWithABadLineIsRefusedNamingItAndWritesNothing) {

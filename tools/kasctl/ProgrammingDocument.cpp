@@ -186,9 +186,46 @@ std::string Percent(int32_t hundredths) {
     return FormatMoney(hundredths) + "%";
 }
 
-// Texts as the register keeps them: "і" of a name reads back as the Latin "i".
+// A text as the register keeps it: the driver sends І, і and № as I, i and N,
+// Ґ and ґ as Ў and ў, and they read back so.
+std::string AsKept(const std::string& utf8) {
+    std::string text = ToDriverText(utf8);
+    for (char& c : text) {
+        switch (static_cast<unsigned char>(c)) {
+        case 0xB2:
+            c = 'I';
+            break;
+        case 0xB3:
+            c = 'i';
+            break;
+        case 0xB9:
+            c = 'N';
+            break;
+        case 0xA5:
+            c = static_cast<char>(0xA1);
+            break;
+        case 0xB4:
+            c = static_cast<char>(0xA2);
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
 bool SameText(const std::string& a, const std::string& b) {
-    return ToDriverText(a) == ToDriverText(b);
+    return AsKept(a) == AsKept(b);
+}
+
+// The register gives the tax number back with leading zeros to its full width
+// ("1234567890" as "001234567890"): the same number, not one to program again.
+bool SameNumber(const std::string& a, const std::string& b) {
+    auto digits = [](const std::string& s) {
+        const auto first = s.find_first_not_of('0');
+        return first == std::string::npos ? std::string() : s.substr(first);
+    };
+    return digits(AsKept(a)) == digits(AsKept(b));
 }
 
 std::string Quoted(const std::string& s) {
@@ -536,7 +573,7 @@ std::vector<Difference> Differences(const ProgrammingDocument& wanted,
         // The status gives the lines and the number, not their print attributes nor the kind
         // of number.
         const TaxpayerLines& w = *wanted.taxpayer;
-        bool same = actual.taxpayer && SameText(actual.taxpayer->taxNumber, w.taxNumber);
+        bool same = actual.taxpayer && SameNumber(actual.taxpayer->taxNumber, w.taxNumber);
         for (std::size_t i = 0; same && i < 3; ++i) {
             same = SameText(actual.taxpayer->lines[i], w.lines[i]);
         }
