@@ -332,29 +332,35 @@ FiscalVerdict FiscalSession::payment(std::uint8_t form, std::uint32_t amount, bo
 
 namespace {
 
+// For a command whose answer carries nothing: an answered one is checked
+// against the state after too, since an earlier attempt may have been carried
+// out in silence.
+FiscalVerdict checkedEvenWhenAnswered(const FiscalRequest& request, const StateReads& reads,
+                                      const std::function<std::int16_t()>& call) {
+    const auto before = readBefore(reads);
+    FiscalVerdict v = runChecked(request, before, reads, call);
+    if (!v.answered) {
+        return v;
+    }
+    FiscalState after;
+    if (!before || !reads.into(after)) {
+        v.times.reset();
+        v.why = kUnreadable;
+        return v;
+    }
+    FiscalVerdict checked = judge(request, *before, after);
+    checked.answered = true;
+    return checked;
+}
+
 FiscalVerdict cash(bool in, std::uint32_t amount) {
     FiscalRequest request;
     request.command = in ? FiscalCommand::CashIn : FiscalCommand::CashOut;
     request.amount = amount;
     StateReads reads;
     reads.money = true;
-    const auto before = readBefore(reads);
-    FiscalVerdict v = runChecked(request, before, reads,
-                                 [&] { return in ? FPInToCash(amount) : FPOutOfCash(amount); });
-    if (v.answered) {
-        // Nothing in the answer tells whether an earlier attempt was carried out:
-        // the drawer does.
-        FiscalState after;
-        if (!before || !reads.into(after)) {
-            v.times.reset();
-            v.why = kUnreadable;
-            return v;
-        }
-        FiscalVerdict checked = judge(request, *before, after);
-        checked.answered = true;
-        return checked;
-    }
-    return v;
+    return checkedEvenWhenAnswered(request, reads,
+                                   [&] { return in ? FPInToCash(amount) : FPOutOfCash(amount); });
 }
 
 } // namespace
@@ -406,8 +412,7 @@ FiscalVerdict FiscalSession::zReport(std::uint16_t password) {
     request.command = FiscalCommand::ZReport;
     StateReads reads;
     reads.zNumber = true;
-    const auto before = readBefore(reads);
-    return runChecked(request, before, reads, [password] { return FPDayClrReport(password); });
+    return checkedEvenWhenAnswered(request, reads, [password] { return FPDayClrReport(password); });
 }
 
 } // namespace kashost
