@@ -6,6 +6,10 @@
 
 namespace kasctl::json {
 
+Value Value::Number(long long n) {
+    return Number(std::to_string(n));
+}
+
 Value Value::Number(std::string digits) {
     Value v;
     v.kind = Kind::Number;
@@ -45,8 +49,8 @@ const Value* Value::Find(std::string_view key) const {
 }
 
 Value& Value::Add(std::string key, Value v) {
-    members.emplace_back(std::move(key), std::move(v));
-    return members.back().second;
+    members.push_back(Member{std::move(key), std::move(v)});
+    return members.back().value;
 }
 
 namespace {
@@ -351,7 +355,7 @@ class Parser {
 
 bool Plain(const Value& v) {
     for (const auto& member : v.members) {
-        if (member.second.kind == Value::Kind::Array || member.second.kind == Value::Kind::Object) {
+        if (member.value.kind == Value::Kind::Array || member.value.kind == Value::Kind::Object) {
             return false;
         }
     }
@@ -394,16 +398,16 @@ void WriteValue(const Value& v, int indent, std::string& out, bool inList) {
             // A record in a list (an article, a rate) on one line.
             out += "{";
             for (std::size_t i = 0; i < v.members.size(); ++i) {
-                out += (i == 0 ? "" : ", ") + JsonString(v.members[i].first) + ": ";
-                WriteValue(v.members[i].second, indent + 1, out, false);
+                out += (i == 0 ? "" : ", ") + JsonString(v.members[i].key) + ": ";
+                WriteValue(v.members[i].value, indent + 1, out, false);
             }
             out += "}";
             break;
         }
         out += "{";
         for (std::size_t i = 0; i < v.members.size(); ++i) {
-            out += (i == 0 ? "\n" : ",\n") + pad + JsonString(v.members[i].first) + ": ";
-            WriteValue(v.members[i].second, indent + 1, out, false);
+            out += (i == 0 ? "\n" : ",\n") + pad + JsonString(v.members[i].key) + ": ";
+            WriteValue(v.members[i].value, indent + 1, out, false);
         }
         out += v.members.empty() ? "}" : "\n" + close + "}";
         break;

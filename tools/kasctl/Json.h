@@ -5,20 +5,21 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace kasctl::json {
+
+struct Member;
 
 struct Value {
     enum class Kind { Null, Bool, Number, String, Array, Object } kind = Kind::Null;
     bool boolean = false;
     std::string text; // a number's digits as written, or a string in UTF-8
     std::vector<Value> items;
-    std::vector<std::pair<std::string, Value>> members; // in the order written
+    std::vector<Member> members; // in the order written
 
     static Value Number(std::string digits);
-    static Value Number(long long n) { return Number(std::to_string(n)); }
+    static Value Number(long long n);
     static Value String(std::string utf8);
     static Value Bool(bool b);
     static Value Array();
@@ -27,6 +28,12 @@ struct Value {
     // The member `key` of an object, or nothing.
     const Value* Find(std::string_view key) const;
     Value& Add(std::string key, Value v);
+};
+
+// One member of an object.
+struct Member {
+    std::string key;
+    Value value;
 };
 
 // The document in `text`, or nothing with `error` saying where ("line 3, column 7: ...").
