@@ -353,6 +353,18 @@ FiscalVerdict checkedEvenWhenAnswered(const FiscalRequest& request, const StateR
     return checked;
 }
 
+// A command after which no receipt is open: its own counter tells how often it ran.
+FiscalVerdict endingReceipt(FiscalCommand command, bool StateReads::*counter,
+                            const std::function<std::int16_t()>& call) {
+    FiscalRequest request;
+    request.command = command;
+    StateReads reads;
+    reads.*counter = true;
+    const auto before = readBefore(reads);
+    reads.status = true;
+    return runChecked(request, before, reads, call);
+}
+
 FiscalVerdict cash(bool in, std::uint32_t amount) {
     FiscalRequest request;
     request.command = in ? FiscalCommand::CashIn : FiscalCommand::CashOut;
@@ -374,30 +386,16 @@ FiscalVerdict FiscalSession::cashOut(std::uint32_t amount) {
 }
 
 FiscalVerdict FiscalSession::zeroReceipt() {
-    FiscalRequest request;
-    request.command = FiscalCommand::ZeroReceipt;
-    StateReads reads;
-    reads.saleNumber = true;
-    const auto before = readBefore(reads);
-    reads.status = true;
-    FiscalVerdict v = runChecked(request, before, reads, [] { return FPNullCheck(); });
-    receipt_.reset();
-    if (v.answered) {
-        FiscalState closed;
-        closed.receiptTotal = 0;
-        follow(closed);
-    }
-    return v;
+    return afterReceiptEnded(endingReceipt(FiscalCommand::ZeroReceipt, &StateReads::saleNumber,
+                                           [] { return FPNullCheck(); }));
 }
 
 FiscalVerdict FiscalSession::annul() {
-    FiscalRequest request;
-    request.command = FiscalCommand::Annulment;
-    StateReads reads;
-    reads.annulled = true;
-    const auto before = readBefore(reads);
-    reads.status = true;
-    FiscalVerdict v = runChecked(request, before, reads, [] { return FPResetOrder(); });
+    return afterReceiptEnded(endingReceipt(FiscalCommand::Annulment, &StateReads::annulled,
+                                           [] { return FPResetOrder(); }));
+}
+
+FiscalVerdict FiscalSession::afterReceiptEnded(FiscalVerdict v) {
     receipt_.reset();
     if (v.answered) {
         FiscalState closed;

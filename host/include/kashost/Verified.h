@@ -137,6 +137,8 @@ class FiscalSession {
 
   private:
     FiscalVerdict line(const SaleLine& line, bool payout, LineReply* reply);
+    // No receipt is open after a zero receipt or an annulment that was answered.
+    FiscalVerdict afterReceiptEnded(FiscalVerdict v);
     // The receipt's state before a command: as followed, or read.
     bool receiptBefore(FiscalState& before, bool needTotal);
     void follow(const FiscalState& after);
