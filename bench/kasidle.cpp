@@ -59,7 +59,8 @@ void Measure(const QString& what, int seconds) {
     loop.exec();
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
-    std::printf("%-24s %8.1f %10.2f %10.2f\n", qPrintable(what), wall,
+    // Padded by characters, not bytes: the page names are Cyrillic.
+    std::printf("%s %8.1f %10.2f %10.2f\n", qPrintable(what.leftJustified(24)), wall,
                 100.0 * (CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - thread0) / wall,
                 100.0 * (CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - process0) / wall);
     std::fflush(stdout);

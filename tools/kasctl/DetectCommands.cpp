@@ -46,14 +46,14 @@ struct Finding {
     std::string error; // the driver's error when the status could not be read
 };
 
-// The console's rule for the model: "ЛМ-22" in the firmware text is an
-// RX-520L, else "РМ-15" an RX-410F; any other text names neither.
-std::string ModelOf(const std::string& firmware) {
-    if (firmware.find("ЛМ-22") != std::string::npos) {
+std::string ModelName(kashost::FirmwareModel model) {
+    switch (model) {
+    case kashost::FirmwareModel::Rx520l:
         return "RX-520L";
-    }
-    if (firmware.find("РМ-15") != std::string::npos) {
+    case kashost::FirmwareModel::Rx410f:
         return "RX-410F";
+    case kashost::FirmwareModel::Unknown:
+        break;
     }
     return "unknown";
 }
@@ -173,7 +173,7 @@ Finding Probe(uint8_t port) {
         if (status) {
             f.speed = speed;
             f.firmware = FromDriverText(status->firmware);
-            f.model = ModelOf(f.firmware);
+            f.model = ModelName(kashost::modelOf(*status));
             f.error.clear();
         } else if (f.error.empty()) {
             f.speed = speed;

@@ -167,7 +167,7 @@ void ConnectionPage::connectClicked() {
         Dialogs::current().runModal(f.passwordDialog());
     }
 
-    applyModelOf(firmware);
+    applyModelOf(kashost::modelOf(*status));
 
     const std::vector<const QWidget*> linkButtons = {connectButton_, disconnectButton_};
     if (s.ServiceMode) {
@@ -191,15 +191,15 @@ void ConnectionPage::connectClicked() {
     s.Connected = true;
 }
 
-void ConnectionPage::applyModelOf(const QString& firmware) {
+void ConnectionPage::applyModelOf(kashost::FirmwareModel model) {
     TForm1& f = form();
     ConsoleState& s = state();
-    if (firmware.contains(QStringLiteral("ЛМ-22"))) {
+    if (model == kashost::FirmwareModel::Rx520l) {
         f.applyModel(RegisterModel::Rx520l);
         s.LogoMaxWidth = 352;
         s.LogoMaxHeight = 312;
         s.PaperSensors = 0;
-    } else if (firmware.contains(QStringLiteral("РМ-15"))) {
+    } else if (model == kashost::FirmwareModel::Rx410f) {
         f.applyModel(RegisterModel::Rx410f);
         s.LogoMaxWidth = 448;
         s.LogoMaxHeight = 1050;

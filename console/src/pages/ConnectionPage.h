@@ -6,6 +6,8 @@
 
 #include "pages/Page.h"
 
+#include <kashost/Status.h>
+
 #include <QString>
 #include <QStringList>
 
@@ -48,7 +50,7 @@ class ConnectionPage final : public Page {
 
   private:
     // Sets the model-dependent settings from the firmware version text.
-    void applyModelOf(const QString& firmware);
+    void applyModelOf(kashost::FirmwareModel model);
 
     QGroupBox* connectGroup_ = nullptr;
     QComboBox* portBox_ = nullptr;

@@ -33,4 +33,9 @@ struct RegisterStatus {
 // Reads the status; the text blocks the driver hands out are released here.
 std::optional<RegisterStatus> readStatus();
 
+// The register its firmware text names: "ЛМ-22" in it an RX-520L, else
+// "РМ-15" an RX-410F; any other text (or none) names neither.
+enum class FirmwareModel { Unknown, Rx410f, Rx520l };
+FirmwareModel modelOf(const RegisterStatus& status);
+
 } // namespace kashost
