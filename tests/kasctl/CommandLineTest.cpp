@@ -96,6 +96,7 @@ class KasctlCommandLine : public ::testing::Test {
     }
 
     const std::string& dir() const { return dir_; }
+    kasemu::Emulator& emulator() { return *emulator_; }
 
   private:
     std::string dir_;
@@ -172,6 +173,13 @@ TEST_F(KasctlCommandLine, RegisterErrorsExitWithOneAndJsonCarriesThem) {
     EXPECT_NE(refused.err.find("Байт статуса"), std::string::npos);
     EXPECT_EQ(refused.out.rfind("{\"error\": \"", 0), 0u) << refused.out;
     EXPECT_NE(refused.out.find("\"result_byte\": "), std::string::npos);
+
+    // A result code without a text of its own is still reported as a refusal.
+    emulator().inject(*kasemu::parseFault("result:3"));
+    const Result untold = Kasctl({"date"});
+    EXPECT_EQ(untold.status, 1) << untold.out << untold.err;
+    EXPECT_EQ(untold.err.rfind("error: the register refused the command", 0), 0u) << untold.err;
+    EXPECT_NE(untold.err.find("Байт результата: 3"), std::string::npos) << untold.err;
 
     // A port with nothing behind it.
     const Result absent = Kasctl({"--port", "7", "status"});

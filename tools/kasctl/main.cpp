@@ -59,6 +59,10 @@ void ReportFailure() {
     while (!text.empty() && text.front() == '\n') {
         text.erase(text.begin());
     }
+    if (text.empty()) {
+        // A result code the driver has no text for still says the command failed.
+        text = "the register refused the command (no text for its status and result bytes)";
+    }
     std::fprintf(stderr, "error: %s\nБайт статуса: %u\nБайт результата: %u\n", text.c_str(), status,
                  result);
     if (JsonOutput()) {
