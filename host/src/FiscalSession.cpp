@@ -34,6 +34,27 @@ std::int64_t sumOf(const ReceiptSums& s) {
     return total;
 }
 
+// Runs `read` when `wanted` and hands its value to `use`; false when the read failed.
+template <class Read, class Use> bool readIf(bool wanted, Read read, Use use) {
+    if (!wanted) {
+        return true;
+    }
+    const auto r = read();
+    if (!r) {
+        return false;
+    }
+    use(*r);
+    return true;
+}
+
+std::optional<std::uint16_t> readNextZNumber() {
+    const auto r = readMemory(kNextZAddress, kCounterPage, 2);
+    if (!r || r->size() < 2) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>((*r)[0] | ((*r)[1] << 8));
+}
+
 // Reads the parts of the state one command compares; false when one read fails.
 struct StateReads {
     bool sums = false;
@@ -44,54 +65,25 @@ struct StateReads {
     bool zNumber = false;
 
     bool into(FiscalState& s) const {
-        if (sums) {
-            const auto r = readReceiptSums();
-            if (!r) {
-                return false;
-            }
-            s.receipt = *r;
-        }
-        if (status) {
-            const auto r = readStatus();
-            if (!r) {
-                return false;
-            }
-            s.receiptOpen = r->receiptOpen;
-            // With the tax inside the prices the receipt comes to its turnover.
-            s.receiptTotal = r->receiptOpen ? std::optional<std::int64_t>() : 0;
-            if (r->receiptOpen && sums && !r->vatAdded) {
-                s.receiptTotal = sumOf(s.receipt);
-            }
-        }
-        if (saleNumber) {
-            const auto r = readSaleReceiptNumber();
-            if (!r) {
-                return false;
-            }
-            s.saleReceiptNumber = *r;
-        }
-        if (annulled) {
-            const auto r = readAnnulments();
-            if (!r) {
-                return false;
-            }
-            s.annulledReceipts = static_cast<std::uint16_t>(r->saleCount + r->payoutCount);
-        }
-        if (money) {
-            const auto r = readMoneyInBox();
-            if (!r) {
-                return false;
-            }
-            s.moneyInBox = *r;
-        }
-        if (zNumber) {
-            const auto r = readMemory(kNextZAddress, kCounterPage, 2);
-            if (!r || r->size() < 2) {
-                return false;
-            }
-            s.nextZNumber = static_cast<std::uint16_t>((*r)[0] | ((*r)[1] << 8));
-        }
-        return true;
+        return readIf(sums, readReceiptSums, [&](const ReceiptSums& r) { s.receipt = r; }) &&
+               readIf(status, readStatus,
+                      [&](const RegisterStatus& r) {
+                          s.receiptOpen = r.receiptOpen;
+                          // With the tax inside the prices the receipt comes to its turnover.
+                          s.receiptTotal = r.receiptOpen ? std::optional<std::int64_t>() : 0;
+                          if (r.receiptOpen && sums && !r.vatAdded) {
+                              s.receiptTotal = sumOf(s.receipt);
+                          }
+                      }) &&
+               readIf(saleNumber, readSaleReceiptNumber,
+                      [&](std::uint16_t n) { s.saleReceiptNumber = n; }) &&
+               readIf(annulled, readAnnulments,
+                      [&](const ReceiptCounters& r) {
+                          s.annulledReceipts =
+                              static_cast<std::uint16_t>(r.saleCount + r.payoutCount);
+                      }) &&
+               readIf(money, readMoneyInBox, [&](std::int64_t m) { s.moneyInBox = m; }) &&
+               readIf(zNumber, readNextZNumber, [&](std::uint16_t n) { s.nextZNumber = n; });
     }
 };
 

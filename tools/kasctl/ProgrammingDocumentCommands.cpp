@@ -339,20 +339,26 @@ void ShowDifferences(const std::vector<Difference>& list, bool applying) {
     }
 }
 
+// What differs between the document and the register now; nothing when the
+// register cannot be read (the driver's error stays for the report).
+std::optional<std::vector<Difference>> DifferencesFromRegister(const ProgrammingDocument& wanted) {
+    ProgrammingDocument actual;
+    if (!ReadRegister(wanted, actual)) {
+        return std::nullopt;
+    }
+    return Differences(wanted, actual);
+}
+
 // diff FILE [--articles CSV]
 int16_t Diff(Args& args) {
     const Options o = ReadOptions(args, {"--articles"}, {});
     const auto wanted = args.ok() ? LoadDocument(args, o) : std::nullopt;
-    if (!wanted) {
+    const auto list = wanted ? DifferencesFromRegister(*wanted) : std::nullopt;
+    if (!list) {
         return 0;
     }
-    ProgrammingDocument actual;
-    if (!ReadRegister(*wanted, actual)) {
-        return 0;
-    }
-    const auto list = Differences(*wanted, actual);
-    ShowDifferences(list, false);
-    if (list.empty()) {
+    ShowDifferences(*list, false);
+    if (list->empty()) {
         PrintLine("differences", "none");
     }
     return -1;
@@ -412,16 +418,12 @@ int16_t Apply(Args& args) {
     const Options o = ReadOptions(args, {"--articles", "--password"}, {});
     const uint16_t password = ProgrammingPassword(args, o);
     const auto wanted = args.ok() ? LoadDocument(args, o) : std::nullopt;
-    if (!wanted) {
+    const auto changes = wanted ? DifferencesFromRegister(*wanted) : std::nullopt;
+    if (!changes) {
         return 0;
     }
-    ProgrammingDocument actual;
-    if (!ReadRegister(*wanted, actual)) {
-        return 0;
-    }
-    const auto changes = Differences(*wanted, actual);
     std::size_t done = 0;
-    for (const Difference& change : changes) {
+    for (const Difference& change : *changes) {
         if (!kashost::succeeded(Program(*wanted, change, password))) {
             if (done > 0) {
                 std::fprintf(stderr, "kasctl: %zu change(s) were made before %s failed\n", done,
@@ -434,14 +436,14 @@ int16_t Apply(Args& args) {
         }
         done += change.kind == Difference::Kind::Password ? 0 : 1;
     }
-    ShowDifferences(changes, true);
+    ShowDifferences(*changes, true);
     // Read back what can be read and compare it with the document.
-    ProgrammingDocument after;
-    if (!ReadRegister(*wanted, after)) {
+    const auto left = DifferencesFromRegister(*wanted);
+    if (!left) {
         return 0;
     }
     std::string mismatch;
-    for (const Difference& d : Differences(*wanted, after)) {
+    for (const Difference& d : *left) {
         if (d.readable && d.kind != Difference::Kind::Password) {
             mismatch += "\n  " + d.what + ": the register holds " + d.now + ", not " + d.wanted;
         }
