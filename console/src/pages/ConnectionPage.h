@@ -49,7 +49,8 @@ class ConnectionPage final : public Page {
     void changeClicked();
 
   private:
-    // Sets the model-dependent settings from the firmware version text.
+    // Sets the model-dependent settings (controls, logo limits, paper checks) for the
+    // model the firmware names; a firmware that names none leaves them as they are.
     void applyModelOf(kashost::FirmwareModel model);
 
     QGroupBox* connectGroup_ = nullptr;
