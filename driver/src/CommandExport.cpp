@@ -5,9 +5,17 @@
 
 namespace kasdrv {
 
+std::string_view LinkFailureText() {
+    const DriverSession& s = Session();
+    if (s.CarriedOutMoreThanOnce) {
+        return kMoreThanOnceText;
+    }
+    return s.AnswerInDoubt ? kNotReceivedText : kTimeoutText;
+}
+
 bool RunUnjudged(const CommandBuilder& command) {
     if (!ExecuteCommand(command.bytes())) {
-        SetErrorText(Session().AnswerInDoubt ? kNotReceivedText : kTimeoutText);
+        SetErrorText(LinkFailureText());
         return false;
     }
     return true;

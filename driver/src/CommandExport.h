@@ -32,8 +32,9 @@ enum class ShiftLeniency {
 Verdict RunCommand(const CommandBuilder& command, ShiftLeniency leniency = ShiftLeniency::Tolerate);
 
 // Runs the command without judging the status (status and paper queries).
-// On a missing answer sets the time-out text, or the not-received text when
-// the register may have carried the command out, and returns false.
+// On a missing answer sets the time-out text, the not-received text when the
+// register may have carried the command out, or the more-than-once text when
+// it did so more than once, and returns false.
 bool RunUnjudged(const CommandBuilder& command);
 
 inline int16_t ResultOf(Verdict v) {
@@ -48,10 +49,18 @@ inline constexpr std::string_view kTimeoutText = "Превышено время 
 inline constexpr std::string_view kNotReceivedText =
     "Команда передана принтеру, но ответ не получен!\r\nПроверьте, выполнена ли она, прежде "
     "чем повторять.";
+inline constexpr std::string_view kMoreThanOnceText =
+    "Команда выполнена принтером более одного раза!\r\nПроверьте чек, прежде чем продолжать.";
 inline constexpr std::string_view kNoDataText = "Данные от ЭККР не были получены!";
-inline constexpr std::string_view kBadReplyText = "Ответная посылка не соответствует формату данных!";
+inline constexpr std::string_view kBadReplyText =
+    "Ответная посылка не соответствует формату данных!";
 
-inline int16_t RefuseBadReply() { return Refuse(kBadReplyText); }
+// The text for a transaction that failed on the link (see RunUnjudged).
+std::string_view LinkFailureText();
+
+inline int16_t RefuseBadReply() {
+    return Refuse(kBadReplyText);
+}
 
 // Writes `value` through `out` unless the caller passed null.
 template <typename T, typename V> void Put(T* out, V value) {
@@ -60,6 +69,8 @@ template <typename T, typename V> void Put(T* out, V value) {
     }
 }
 
-inline int16_t Flag(bool set) { return set ? -1 : 0; }
+inline int16_t Flag(bool set) {
+    return set ? -1 : 0;
+}
 
 } // namespace kasdrv

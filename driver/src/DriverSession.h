@@ -3,6 +3,8 @@
 
 #include "platform/SerialPort.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,6 +32,15 @@ struct DriverSession {
     // The last transaction failed after the register may have carried the
     // command out: the caller must check before it repeats the command.
     bool AnswerInDoubt = false;
+    // The last transaction failed because the register carried a command that
+    // must not be repeated out more than once (a late answer came during a resend).
+    bool CarriedOutMoreThanOnce = false;
+    // The sequence numbers of the last command frames sent (0: none), to tell a
+    // late answer of an earlier transaction, and how many answers in a row
+    // echoed the number of the frame they answered.
+    std::array<uint8_t, 8> RecentSequences{};
+    std::size_t NextRecent = 0;
+    int EchoesInARow = 0;
     Bytes ReplyData; // de-stuffed payload after its five header bytes
     uint8_t StatusByte = 0;
     uint8_t ResultByte = 0;

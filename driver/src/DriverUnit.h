@@ -4,6 +4,7 @@
 
 #include "DriverSession.h"
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,10 +39,31 @@ bool EndsWithFrameEnd(std::span<const uint8_t> bytes);
 // (or raw block) in one write and stamps LastSendTime.
 bool SendCommand(std::span<const uint8_t> command, bool raw);
 
+// What the frames sent before the current one tell about the answers on the line.
+// The register echoes a command frame's sequence number in the first header byte
+// of its answer.
+struct AnswerOrigin {
+    // Earlier attempts of this transaction that got no answer within their window:
+    // an answer carrying one of their numbers is that attempt's late answer.
+    std::span<const uint8_t> awaited;
+    // The register is known to echo: an answer carrying the number of a frame of an
+    // earlier transaction is that frame's late answer and is dropped.
+    bool dropEarlierTransactions = false;
+    // Out: the late answers of awaited attempts, as received, in order.
+    std::vector<Bytes> late;
+};
+
 // Collects one answer into RawAnswer; true when it is complete and begins with ACK.
 // A SYN before the answer frame pauses 200 ms and restarts the deadline (in logo-transfer
-// mode it is dropped); inside the frame a byte 0x16 is data like any other.
-bool ReceiveAnswer();
+// mode it is dropped); inside the frame a byte 0x16 is data like any other. With an
+// origin, an answer that belongs to an earlier frame is taken out of the way (kept in
+// origin->late, or dropped) and the current frame's answer is read on within its window.
+bool ReceiveAnswer(AnswerOrigin* origin = nullptr);
+
+// The de-stuffed payload of a whole, valid answer frame without its checksum (at least
+// the five header bytes), empty for ACK ENQ; nothing for an answer that fails the shape,
+// checksum or length check.
+std::optional<Bytes> AnswerPayload(std::span<const uint8_t> answer);
 
 // Checks the answer's shape and checksum and unpacks the status bytes and ReplyData.
 bool ParseAnswer(std::span<const uint8_t> answer);
@@ -49,7 +71,11 @@ bool ParseAnswer(std::span<const uint8_t> answer);
 // One transaction: up to three attempts of send and receive, then parse. A
 // command that is not repeatable (IsRepeatable) gets a further attempt only
 // after a NAK or a silent answer window; otherwise the transaction ends at
-// once with AnswerInDoubt set.
+// once with AnswerInDoubt set. An answer is taken only from the frame it
+// answers: a late answer of an earlier attempt of a command that is not
+// repeatable counts that attempt's execution, and when the register carried
+// the command out more than once the transaction fails with
+// CarriedOutMoreThanOnce set.
 bool ExecuteCommand(std::span<const uint8_t> command, bool raw = false);
 
 // Windows-1251 text to the register's code page 866, with І і № Ґ ґ replaced first.

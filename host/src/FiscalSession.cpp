@@ -87,10 +87,26 @@ struct StateReads {
     }
 };
 
+// The verdict of a command that was not sent because the state it needs before
+// could not be read: not carried out, with the read's error; it can be sent again.
+FiscalVerdict notSent(const FiscalRequest& request) {
+    FiscalVerdict v;
+    v.command = request.command;
+    v.request = request;
+    v.error = lastError();
+    v.sent = false;
+    v.times = 0;
+    v.why = kUnreadable;
+    return v;
+}
+
 // One command: the state before (given), the export, then the verdict. A
 // success counts once unless `check` finds otherwise from the reply.
 FiscalVerdict runChecked(const FiscalRequest& request, const std::optional<FiscalState>& before,
                          const StateReads& after, const std::function<std::int16_t()>& call) {
+    if (!before) {
+        return notSent(request);
+    }
     const bool ok = succeeded(call());
     FiscalVerdict v;
     v.command = request.command;
@@ -103,7 +119,7 @@ FiscalVerdict runChecked(const FiscalRequest& request, const std::optional<Fisca
     v.error = lastError();
     v.inDoubt = v.error.result == 0 && v.error.status == 0;
     FiscalState state;
-    if (!before || !after.into(state)) {
+    if (!after.into(state)) {
         v.why = kUnreadable;
         return v;
     }
@@ -153,7 +169,10 @@ FiscalVerdict FiscalSession::line(const SaleLine& l, bool payout, LineReply* rep
     request.group = l.group;
     request.lineCost = lineCost(l.price, l.quantity, l.decimals, l.unitQuantity);
     FiscalState before;
-    const bool known = receiptBefore(before, false);
+    if (!receiptBefore(before, false)) {
+        receipt_.reset();
+        return notSent(request);
+    }
 
     LineReply out;
     const auto exportFn = payout ? &FPPayMoney : &FPSale;
@@ -173,8 +192,8 @@ FiscalVerdict FiscalSession::line(const SaleLine& l, bool payout, LineReply* rep
         request.lineCost = out.cost; // the register's own reckoning
         v.request = request;
         const std::int64_t totalBefore =
-            known && before.receiptTotal ? *before.receiptTotal : sumOf(before.receipt);
-        if (known && out.total == totalBefore + out.cost) {
+            before.receiptTotal ? *before.receiptTotal : sumOf(before.receipt);
+        if (out.total == totalBefore + out.cost) {
             v.times = 1;
             if (l.fromRegister) {
                 receipt_.reset(); // its group is the article's
@@ -213,7 +232,7 @@ FiscalVerdict FiscalSession::line(const SaleLine& l, bool payout, LineReply* rep
     FiscalState after;
     StateReads reads;
     reads.sums = true;
-    if (!known || !reads.into(after)) {
+    if (!reads.into(after)) {
         receipt_.reset();
         v.why = kUnreadable;
         return v;
@@ -248,7 +267,10 @@ FiscalVerdict FiscalSession::payment(std::uint8_t form, std::uint32_t amount, bo
     request.amount = amount;
     request.closes = closes;
     FiscalState before;
-    const bool known = receiptBefore(before, true);
+    if (!receiptBefore(before, true)) {
+        receipt_.reset();
+        return notSent(request);
+    }
     PaymentReply out;
     FPBOOL change = 0;
     const std::int16_t rc =
@@ -268,7 +290,7 @@ FiscalVerdict FiscalSession::payment(std::uint8_t form, std::uint32_t amount, bo
     const DriverError error = v.error;
     const bool answered = v.answered;
     const bool inDoubt = v.inDoubt;
-    const bool totalKnown = known && before.receiptTotal && form < 4;
+    const bool totalKnown = before.receiptTotal && form < 4;
     if (answered && out.change) {
         // The attempt that answered closed the receipt; any before it paid a part.
         FiscalState closed;
@@ -309,7 +331,7 @@ FiscalVerdict FiscalSession::payment(std::uint8_t form, std::uint32_t amount, bo
     StateReads reads;
     reads.sums = true;
     reads.status = true;
-    if (!known || !reads.into(after)) {
+    if (!reads.into(after)) {
         receipt_.reset();
         v.why = kUnreadable;
         return v;
@@ -335,7 +357,7 @@ FiscalVerdict checkedEvenWhenAnswered(const FiscalRequest& request, const StateR
         return v;
     }
     FiscalState after;
-    if (!before || !reads.into(after)) {
+    if (!reads.into(after)) {
         v.times.reset();
         v.why = kUnreadable;
         return v;

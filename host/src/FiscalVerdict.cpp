@@ -201,7 +201,9 @@ std::string describe(const FiscalVerdict& v) {
     }
     const int n = *v.times;
     if (n == 0) {
-        out = name + ": not carried out; it can be sent again\n";
+        out = name + (v.sent ? ": not carried out; it can be sent again\n"
+                             : ": not sent, for the register's state could not be read before "
+                               "it; it can be sent again\n");
         if (v.receiptOpen && v.command == FiscalCommand::ZeroReceipt) {
             out += "a receipt is open: annul it before printing the zero receipt again\n";
         }

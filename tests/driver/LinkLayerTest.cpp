@@ -131,7 +131,7 @@ TEST(Transaction, ByteSynInsideTheFrameIsData) {
     };
     const Case cases[] = {
         {"reply datum", 0, Payload(0, 0, 0, {0x16, 0x42}), false},
-        {"checksum", 0, Payload(0, 0, 0, {0xE9}), false},
+        {"checksum", 0, Payload(0, 0, 0, {0xEA}), false},
         {"answer of sequence 22", 21, Bytes{0x16, 0x00, 0x00, 0x00, 0x00, 0x24}, false},
         {"logo header answer", 21, Bytes{0x16, 0x2D, 0x00, 0x00, 0x00}, true},
         {"logo answer datum", 0, Bytes{0x01, 0x2D, 0x00, 0x00, 0x00, 0x16}, true},

@@ -119,4 +119,101 @@ TEST(SetDate, TakesOnlyYearsThatReadBackTheSame) {
     }
 }
 
+// An answer frame that echoes the number of the frame it answers, with one
+// byte of reply data to tell the answers apart.
+Bytes Echoing(uint8_t sequence, uint8_t result, uint8_t datum) {
+    return AnswerFrame(Bytes{sequence, 0x00, 0x00, result, 0x00, datum, 0x00, 0x00, 0x00});
+}
+
+// The first attempt of a command meets silence; during the second the register
+// answers the first frame late and then does (or does not) answer the second.
+// A repeatable query takes only its own frame's answer. A payment, which must
+// not be carried out twice, counts the attempts the answers show carried out.
+TEST(RetryRule, AnAnswerIsTakenOnlyFromTheFrameItAnswers) {
+    const std::string kTwice = "Команда выполнена принтером более одного раза!\r\n"
+                               "Проверьте чек, прежде чем продолжать.";
+    const std::string kNotReceived = "Команда передана принтеру, но ответ не получен!\r\n"
+                                     "Проверьте, выполнена ли она, прежде чем повторять.";
+    enum class Second { Answered, Refused, Nak, Silent };
+    const struct {
+        const char* name;
+        uint8_t lateResult; // of the first attempt's late answer
+        Second second;
+        int16_t paymentRc;
+        uint8_t rest; // the payment's reply datum taken
+        const char* error;
+    } cases[] = {
+        {"both carried out", 0, Second::Answered, 0, 0, kTwice.c_str()},
+        {"the repeat refused", 0, Second::Refused, -1, 1, ""},
+        {"the repeat not taken", 0, Second::Nak, -1, 1, ""},
+        {"the repeat unanswered", 0, Second::Silent, 0, 0, kNotReceived.c_str()},
+        {"the first refused, the repeat carried out", 0x21, Second::Answered, -1, 2, ""},
+    };
+    for (const auto& c : cases) {
+        for (const bool payment : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (payment ? ", payment" : ", query"));
+            ScriptedLine line;
+            line.port.responder = [&c, first = uint8_t{0}](const Bytes& frame) mutable {
+                if (first == 0) {
+                    first = frame[2];
+                    return std::vector<LineByte>{};
+                }
+                auto out = Now(Echoing(first, c.lateResult, 1));
+                out.front().delayMs = 400;
+                Bytes second;
+                if (c.second == Second::Answered || c.second == Second::Refused) {
+                    second = Echoing(frame[2], c.second == Second::Refused ? 0x21 : 0, 2);
+                } else if (c.second == Second::Nak) {
+                    second = {0x15};
+                }
+                for (const LineByte& b : Now(second)) {
+                    out.push_back(b);
+                }
+                return out;
+            };
+            if (payment) {
+                uint32_t rest = 0;
+                EXPECT_EQ(FPPayment(&rest, nullptr, 3, 1000, 0, -1), c.paymentRc);
+                EXPECT_EQ(line.port.writes.size(), 2u);
+                if (c.paymentRc == -1) {
+                    EXPECT_EQ(rest, c.rest);
+                } else {
+                    EXPECT_EQ(ErrorTextUtf8(), c.error);
+                }
+            } else if (c.second == Second::Answered || c.second == Second::Refused) {
+                EXPECT_TRUE(kasdrv::ExecuteCommand(Bytes{0x00}));
+                EXPECT_EQ(kasdrv::Session().ReplyData.at(0), 2);
+                EXPECT_EQ(line.port.writes.size(), 2u);
+            }
+        }
+    }
+}
+
+// Once the register has shown that it echoes the frame's number, an answer to a
+// frame of an earlier transaction that comes after the purge is dropped; a
+// register that does not echo is read as it always was.
+TEST(RetryRule, ALateAnswerOfAnEarlierTransactionIsDropped) {
+    for (const bool echoes : {true, false}) {
+        SCOPED_TRACE(echoes ? "echoing register" : "register that does not echo");
+        ScriptedLine line;
+        std::vector<uint8_t> sent;
+        line.port.responder = [&sent, echoes](const Bytes& frame) {
+            sent.push_back(frame[2]);
+            if (sent.size() < 3) {
+                return Now(Echoing(echoes ? frame[2] : 0, 0, 1));
+            }
+            // A late answer of the frame before, then this frame's answer.
+            Bytes bytes = Echoing(echoes ? sent[sent.size() - 2] : 0, 0, 1);
+            const Bytes own = Echoing(echoes ? frame[2] : 0, 0, 2);
+            bytes.insert(bytes.end(), own.begin(), own.end());
+            return Now(bytes);
+        };
+        ASSERT_TRUE(kasdrv::ExecuteCommand(Bytes{0x00}));
+        ASSERT_TRUE(kasdrv::ExecuteCommand(Bytes{0x00}));
+        ASSERT_TRUE(kasdrv::ExecuteCommand(Bytes{0x00}));
+        EXPECT_EQ(kasdrv::Session().ReplyData.at(0), echoes ? 2 : 1);
+        EXPECT_EQ(line.port.writes.size(), 3u);
+    }
+}
+
 } // namespace

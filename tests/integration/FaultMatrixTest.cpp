@@ -66,7 +66,9 @@ struct FaultCase {
 // not-received text, the command carried out once. What stays: a register that
 // carries the command out and then keeps the line silent for the whole window
 // (a lost answer, or one later than the window) looks like one that never got
-// the command, so the command is sent again and carried out twice.
+// the command, so the command is sent again and carried out twice. When the
+// late answer then comes during the repeat, it names the first frame: the call
+// fails with the more-than-once text instead of reporting a success.
 const FaultCase kFaults[] = {
     {"silence", "ignore*3", 3, 0.0, 3, 3, 3, 0},
     {"answer lost once", "drop", 1, 0.0, 2, 1, 2, 2},
@@ -200,6 +202,8 @@ std::vector<ExportClass> Classes() {
 const std::string kProgrammingError = "Ошибка программирования логотипа!";
 const std::string kNotReceived = "Команда передана принтеру, но ответ не получен!\r\n"
                                  "Проверьте, выполнена ли она, прежде чем повторять.";
+const std::string kMoreThanOnce = "Команда выполнена принтером более одного раза!\r\n"
+                                  "Проверьте чек, прежде чем продолжать.";
 const std::string kShiftText =
     "\r\nПродолжительность смены больше 24 часов.\r\nПревышение продолжительности смены";
 
@@ -239,7 +243,12 @@ std::vector<Outcome> Acceptable(const ExportClass& c, const FaultCase& f) {
                           (c.logo && trigger.rfind("syn-storm", 0) == 0))) {
         return {{0, kNotReceived}};
     }
-    if (c.logo && (trigger == "drop" || trigger.rfind("delay", 0) == 0)) {
+    if (!c.repeatable && trigger.rfind("delay", 0) == 0) {
+        // The first frame's answer comes during the repeat, which the register
+        // carries out as well: the numbers in the answers tell them apart.
+        return {{0, kMoreThanOnce}};
+    }
+    if (c.logo && trigger == "drop") {
         // The header is sent again to a register that took it and waits for
         // image data.
         return {{-1, ""}, {0, kTimeout}, {0, kProgrammingError}};

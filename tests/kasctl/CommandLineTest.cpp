@@ -1,6 +1,8 @@
 // kasctl as scripts and newcomers meet it: run as a program against an
 // emulator linked as COM1, judged by its exit status and what it prints.
 #include "kasemu/Emulator.h"
+#include "kasemu/Faults.h"
+#include "kasemu/RegisterState.h"
 
 #include <gtest/gtest.h>
 
@@ -274,6 +276,54 @@ TEST_F(KasctlCommandLine, TheRelayShowsTheTrafficOfAnotherHostDecoded) {
     // The log holds what was shown, and the link is gone with the relay.
     EXPECT_NE(shown.find(ReadAll(dir() + "/relay.log")), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir() + "/com2")));
+}
+
+// A sale under faults armed on the register: whether it is sent at all, how
+// kasctl ends, and how many lines the register really registered.
+TEST_F(KasctlCommandLine, AFiscalOutcomeInDoubtHasItsOwnExitStatus) {
+    const struct {
+        const char* name;
+        std::vector<const char*> faults;
+        int status;
+        const char* out;
+        const char* err;
+        std::size_t lines;
+    } cases[] = {
+        // The sums of the receipt cannot be read before the line: it is not sent.
+        {"state unreadable before", {"ignore@0x2B*3"}, 1, "not sent", "error: ", 0},
+        // Every attempt carried out and unanswered, and the sums unreadable after.
+        {"lost, state unreadable after",
+         {"drop@0x12*3", "ignore@0x2B+1*3"},
+         3,
+         "\"carried_out\": \"not known\"",
+         "in doubt: check the register before repeating",
+         3},
+        // The first frame answered after the window, while its repeat was on its way.
+        {"late answer during the repeat",
+         {"delay:2500@0x12"},
+         1,
+         "\"carried_out\": 2",
+         "более одного раза",
+         2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Kasctl({"annul"}); // the receipt of the case before, if one is open
+        ASSERT_EQ(Kasctl({"sale", "1", "1.00", "А", "x"}).status, 0);
+        for (const char* fault : c.faults) {
+            emulator().inject(*kasemu::parseFault(fault));
+        }
+        const Result run = Kasctl({"--json", "sale", "1", "2.00", "А", "y"});
+        emulator().clearFaults();
+        EXPECT_EQ(run.status, c.status) << run.out << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        std::size_t lines = 0;
+        for (const auto& line : emulator().state().receipt.lines) {
+            lines += line.kind == kasemu::ReceiptLine::Kind::Item ? 1 : 0;
+        }
+        EXPECT_EQ(lines, 1 + c.lines);
+    }
 }
 
 } // namespace

@@ -130,11 +130,17 @@ template <typename T> int16_t ResultOf(const std::optional<T>& read) {
     "  register's state and says how many times it was carried out and what\n"                     \
     "  settles the difference (for a line: the cancellations to register); a\n"                    \
     "  line or payment repeated although answered is reported the same way;\n"                     \
-    "  exit status 1 when the command failed or was carried out more than once"
+    "  exit status 1 when the command failed or was carried out more than once,\n"                 \
+    "  3 when it is not known how many times it was carried out (check the\n"                      \
+    "  register before repeating it); a command is not sent at all when the\n"                     \
+    "  state it is checked against cannot be read first (exit status 1)"
 
 // A fiscal subcommand's verdict (kashost::FiscalSession): prints it unless the
 // command was answered and carried out once, and gives the subcommand's result.
 int16_t ReportVerdict(const kashost::FiscalVerdict& verdict);
+// Whether the last verdict left it unknown how many times the command was
+// carried out: kasctl then exits with status 3.
+bool VerdictInDoubt();
 // The driver's error as it was when a verified command failed (the reads that
 // followed replaced the driver's own); null when none was kept.
 const kashost::DriverError* KeptDriverError();

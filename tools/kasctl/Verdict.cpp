@@ -14,7 +14,16 @@ std::optional<kashost::DriverError>& Kept() {
     return kept;
 }
 
+bool& InDoubt() {
+    static bool inDoubt = false;
+    return inDoubt;
+}
+
 } // namespace
+
+bool VerdictInDoubt() {
+    return InDoubt();
+}
 
 const kashost::DriverError* KeptDriverError() {
     return Kept() ? &*Kept() : nullptr;
@@ -24,7 +33,7 @@ int16_t ReportVerdict(const kashost::FiscalVerdict& v) {
     if (v.answered && v.times == 1) {
         return -1;
     }
-    if (!v.answered && !v.inDoubt && v.times == 0) {
+    if (!v.answered && !v.inDoubt && v.sent && v.times == 0) {
         // The register refused it, and nothing of it was carried out: its error says all.
         Kept() = v.error;
         return 0;
@@ -37,6 +46,7 @@ int16_t ReportVerdict(const kashost::FiscalVerdict& v) {
         PrintNumber("carried out", *v.times);
     } else {
         PrintLine("carried out", "not known");
+        InDoubt() = true;
     }
     if (v.cancellations > 0) {
         PrintNumber("cancellations", v.cancellations);
@@ -50,6 +60,13 @@ int16_t ReportVerdict(const kashost::FiscalVerdict& v) {
     if (!v.answered) {
         // The reads after the failure replaced the driver's last error.
         Kept() = v.error;
+        return 0;
+    }
+    if (!v.times) {
+        kashost::DriverError unknown;
+        unknown.text = ToDriverText("the register answered, but how many times it carried the "
+                                    "command out is not known (see the verdict)");
+        Kept() = unknown;
         return 0;
     }
     if (v.times && *v.times > 1) {

@@ -28,7 +28,9 @@ void PrintUsage(std::FILE* out) {
                  "  --version   kasctl's version\n"
                  "  --help      this text\n\n"
                  "exit status: 0 success, 1 the register or the driver reported an error\n"
-                 "(the text on stderr), 2 bad usage (unknown subcommand, wrong arguments)\n\n"
+                 "(the text on stderr), 2 bad usage (unknown subcommand, wrong arguments),\n"
+                 "3 in doubt: a fiscal command may have been carried out, how many times is\n"
+                 "not known; check the register before repeating it\n\n"
                  "subcommands:\n");
     auto table = Registered();
     std::sort(table.begin(), table.end(),
@@ -157,6 +159,12 @@ int main(int argc, char** argv) {
     }
     if (!args.ok()) {
         return UsageError(name + ": " + args.error());
+    }
+    if (VerdictInDoubt()) {
+        PrintLine("outcome", "in doubt");
+        ReportFailure();
+        std::fprintf(stderr, "kasctl: in doubt: check the register before repeating\n");
+        return 3;
     }
     if (result == 0) {
         if (!it->withoutDriver) {

@@ -54,18 +54,15 @@ bool EndsWithFrameEnd(std::span<const uint8_t> bytes) {
     return run == 1 || run == 3 || run == 5 || run == 7;
 }
 
-bool ParseAnswer(std::span<const uint8_t> answer) {
-    DriverSession& s = Session();
-    s.ReplyData.clear();
-
+std::optional<Bytes> AnswerPayload(std::span<const uint8_t> answer) {
     const std::size_t n = answer.size();
     const bool framed = n >= 3 && answer[1] == kDLE && answer[2] == kSTX && n >= 2 &&
                         answer[n - 2] == kDLE && answer[n - 1] == kETX;
     if (n == 0 || !(answer[0] == kACK || answer[0] == kNAK || framed)) {
-        return false;
+        return std::nullopt;
     }
     if (n >= 2 && answer[0] == kACK && answer[1] == kENQ) {
-        return true;
+        return Bytes{};
     }
 
     // The frame starts after the first DLE STX; ACK and SYN bytes before it
@@ -77,7 +74,7 @@ bool ParseAnswer(std::span<const uint8_t> answer) {
     start += 2;
     // Between DLE STX and the closing DLE ETX lie the stuffed payload and checksum.
     if (start + 3 > n || answer[n - 2] != kDLE || answer[n - 1] != kETX) {
-        return false;
+        return std::nullopt;
     }
     Bytes payload;
     payload.reserve(n - start);
@@ -88,23 +85,36 @@ bool ParseAnswer(std::span<const uint8_t> answer) {
         }
     }
     if (payload.empty()) {
-        return false;
+        return std::nullopt;
     }
     unsigned sum = 0;
     for (const uint8_t b : payload) {
         sum += b; // the checksum is the last byte: all of it adds up to 0
     }
     if (static_cast<uint8_t>(sum) != 0) {
-        return false;
+        return std::nullopt;
     }
     payload.pop_back();
     if (payload.size() < 5) {
+        return std::nullopt;
+    }
+    return payload;
+}
+
+bool ParseAnswer(std::span<const uint8_t> answer) {
+    DriverSession& s = Session();
+    s.ReplyData.clear();
+    const std::optional<Bytes> payload = AnswerPayload(answer);
+    if (!payload) {
         return false;
     }
-    s.StatusByte = payload[2];
-    s.ResultByte = payload[3];
-    s.ExtStatusByte = payload[4];
-    s.ReplyData.assign(payload.begin() + 5, payload.end());
+    if (payload->empty()) {
+        return true; // ACK ENQ: the status bytes stay as they were
+    }
+    s.StatusByte = (*payload)[2];
+    s.ResultByte = (*payload)[3];
+    s.ExtStatusByte = (*payload)[4];
+    s.ReplyData.assign(payload->begin() + 5, payload->end());
     return true;
 }
 

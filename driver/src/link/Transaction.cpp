@@ -44,7 +44,32 @@ bool SendCommand(std::span<const uint8_t> command, bool raw) {
     return written == bytes.size();
 }
 
-bool ReceiveAnswer() {
+namespace {
+
+// Whether a complete answer frame belongs to a frame sent before the current one;
+// true when it has been taken out of the way.
+bool TakeEarlierAnswer(AnswerOrigin& origin, const Bytes& answer) {
+    const std::optional<Bytes> payload = AnswerPayload(answer);
+    if (!payload || payload->empty()) {
+        return false; // not a whole frame: its number cannot be trusted
+    }
+    const DriverSession& s = Session();
+    const uint8_t number = (*payload)[0];
+    const auto has = [number](std::span<const uint8_t> numbers) {
+        return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
+    };
+    if (has(origin.awaited)) {
+        origin.late.push_back(answer);
+        return true;
+    }
+    // Numbers run 1..255: a 0 in the list marks a place not yet used.
+    return origin.dropEarlierTransactions && number != 0 && number != s.Sequence &&
+           has(s.RecentSequences);
+}
+
+} // namespace
+
+bool ReceiveAnswer(AnswerOrigin* origin) {
     DriverSession& s = Session();
     platform::Clock& clock = platform::CurrentClock();
     s.RawAnswer.clear();
@@ -86,6 +111,14 @@ bool ReceiveAnswer() {
             if (!s.RawAnswer.empty() && s.RawAnswer[0] == kNAK) {
                 break;
             }
+            if (s.RawAnswer[0] == kACK && origin != nullptr &&
+                TakeEarlierAnswer(*origin, s.RawAnswer)) {
+                // Not this frame's answer: wait on for it within the same window.
+                s.RawAnswer.clear();
+                s.AnswerBytesHeard = false;
+                frameBegun = false;
+                continue;
+            }
             return s.RawAnswer[0] == kACK;
         }
     }
@@ -95,24 +128,110 @@ bool ReceiveAnswer() {
     return false;
 }
 
+namespace {
+
+bool Executed(const Bytes& payload) {
+    return payload.size() >= 5 && payload[3] == 0 && (payload[2] & 0x80) == 0;
+}
+
+// A command that is not repeatable, after the late answer of an earlier attempt came
+// during this one: counts what the register carried out by the answers of every
+// attempt. Leaves in RawAnswer the answer to parse and returns true when the outcome
+// is plain; otherwise fails with CarriedOutMoreThanOnce or AnswerInDoubt set.
+bool SettleLateAnswers(const std::vector<Bytes>& late, bool answered) {
+    DriverSession& s = Session();
+    std::vector<Bytes> answers = late;
+    const bool turnedDown = !s.RawAnswer.empty() && s.RawAnswer[0] == kNAK;
+    std::optional<Bytes> current;
+    if (answered) {
+        current = AnswerPayload(s.RawAnswer);
+        if (current) {
+            answers.push_back(s.RawAnswer);
+        }
+    }
+    int executions = 0;
+    const Bytes* executedAnswer = nullptr;
+    for (const Bytes& a : answers) {
+        const std::optional<Bytes> payload = AnswerPayload(a);
+        // ACK ENQ is a plain success.
+        if (payload && (payload->empty() || Executed(*payload))) {
+            ++executions;
+            executedAnswer = &a;
+        }
+    }
+    if (executions > 1) {
+        if (current) {
+            ParseAnswer(s.RawAnswer); // the status as the register last reported it
+        }
+        s.CarriedOutMoreThanOnce = true;
+        return false;
+    }
+    if (!current && !turnedDown) {
+        // This attempt's answer is missing or broken: it may have been carried out too.
+        s.AnswerInDoubt = true;
+        return false;
+    }
+    // Carried out once at most: that attempt's answer, or else the last refusal.
+    const Bytes chosen = executedAnswer != nullptr ? *executedAnswer : answers.back();
+    s.RawAnswer = chosen;
+    return true;
+}
+
+void Remember(uint8_t sequence) {
+    DriverSession& s = Session();
+    s.RecentSequences[s.NextRecent] = sequence;
+    s.NextRecent = (s.NextRecent + 1) % s.RecentSequences.size();
+}
+
+// Learns whether the register echoes the frame's number: two answers in a row that do.
+void NoteEcho(const Bytes& answer, uint8_t sequence) {
+    DriverSession& s = Session();
+    const std::optional<Bytes> payload = AnswerPayload(answer);
+    if (!payload || payload->empty()) {
+        return;
+    }
+    s.EchoesInARow = (*payload)[0] == sequence ? std::min(s.EchoesInARow + 1, 2) : 0;
+}
+
+} // namespace
+
 bool ExecuteCommand(std::span<const uint8_t> command, bool raw) {
     DriverSession& s = Session();
     s.LastStatusByte = 0;
     s.LastResultByte = 0;
     s.AnswerInDoubt = false;
+    s.CarriedOutMoreThanOnce = false;
     // A command that must not be carried out twice is sent again only when the
     // register plainly did not take it: it said NAK, or said nothing at all.
     // Anything else it sent may mean it has carried the command out.
     const bool repeatable = !raw && !command.empty() && IsRepeatable(command[0]);
+    // A raw block carries no number, and the register's answer to it echoes none.
+    AnswerOrigin origin;
+    Bytes awaited;
+    origin.dropEarlierTransactions = !raw && s.EchoesInARow >= 2;
     bool answered = false;
     for (int attempt = 0; attempt < kAttempts && !answered; ++attempt) {
         SendCommand(command, raw);
-        answered = ReceiveAnswer();
+        if (!raw) {
+            Remember(s.Sequence);
+        }
+        origin.awaited = awaited;
+        answered = ReceiveAnswer(raw ? nullptr : &origin);
         const bool turnedDown =
             !s.AnswerBytesHeard || (!s.RawAnswer.empty() && s.RawAnswer[0] == kNAK);
+        if (!repeatable && !origin.late.empty()) {
+            answered = SettleLateAnswers(origin.late, answered);
+            if (!answered) {
+                return false;
+            }
+            break;
+        }
         if (!answered && !repeatable && !turnedDown) {
             s.AnswerInDoubt = true;
             return false;
+        }
+        if (!raw && !answered && !s.AnswerBytesHeard) {
+            awaited.push_back(s.Sequence); // its answer may yet come
         }
     }
     if (!answered) {
@@ -121,6 +240,9 @@ bool ExecuteCommand(std::span<const uint8_t> command, bool raw) {
     if (!ParseAnswer(s.RawAnswer)) {
         s.AnswerInDoubt = !repeatable;
         return false;
+    }
+    if (!raw && origin.late.empty()) {
+        NoteEcho(s.RawAnswer, s.Sequence);
     }
     s.ServiceReportOpen = (s.ExtStatusByte & 0x01) != 0;
     s.Emergency = (s.ExtStatusByte & 0x02) != 0;

@@ -15,7 +15,10 @@
 // The state before is read only when the session does not know it from the
 // previous replies (the running sums of the open receipt are kept from the sale
 // lines' replies), so a line on a receipt the session has followed costs no
-// exchange beyond the sale itself. judge() is the rule on plain values.
+// exchange beyond the sale itself. When the state before cannot be read, the
+// command is not sent at all: its verdict is "not carried out" (times 0, sent
+// false) with the read's error, and it can simply be tried again. judge() is
+// the rule on plain values.
 #pragma once
 
 #include "kashost/Queries.h"
@@ -65,6 +68,7 @@ struct FiscalVerdict {
     FiscalCommand command = FiscalCommand::SaleLine;
     bool answered = false; // the driver reported success
     bool inDoubt = false;  // it failed for want of an answer (time-out, answer not received)
+    bool sent = true;      // false: not sent, the state before could not be read
     DriverError error;     // the driver's error when it failed
     // How many times the register carried the command out; nothing when the
     // state does not tell (then `why` says what is missing).

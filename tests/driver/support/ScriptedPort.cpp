@@ -10,14 +10,14 @@ namespace {
 
 // The driver owns its port; this forwards to the test's script.
 class PortProxy final : public kasdrv::platform::SerialPort {
-public:
+  public:
     explicit PortProxy(ScriptedPort& target) : target_(target) {}
     void Purge() override { target_.Purge(); }
     void PurgeReceive() override { target_.PurgeReceive(); }
     bool ReadByte(uint8_t& b, uint32_t w) override { return target_.ReadByte(b, w); }
     std::size_t Write(std::span<const uint8_t> bytes) override { return target_.Write(bytes); }
 
-private:
+  private:
     ScriptedPort& target_;
 };
 
@@ -83,7 +83,7 @@ Bytes AnswerFrame(const Bytes& payload, bool withAck) {
 Bytes Payload(uint8_t status, uint8_t result, uint8_t ext, const Bytes& data) {
     Bytes p;
     p.reserve(5 + data.size());
-    for (const uint8_t b : {uint8_t{0x01}, uint8_t{0x00}, status, result, ext}) {
+    for (const uint8_t b : {uint8_t{0x00}, uint8_t{0x00}, status, result, ext}) {
         p.push_back(b);
     }
     for (const uint8_t b : data) {
@@ -94,9 +94,8 @@ Bytes Payload(uint8_t status, uint8_t result, uint8_t ext, const Bytes& data) {
 
 ScriptedLine::ScriptedLine() {
     kasdrv::platform::SetClockForTesting(&clock);
-    kasdrv::platform::SetPortOpenerForTesting([this](const kasdrv::platform::PortRequest&) {
-        return std::make_unique<PortProxy>(port);
-    });
+    kasdrv::platform::SetPortOpenerForTesting(
+        [this](const kasdrv::platform::PortRequest&) { return std::make_unique<PortProxy>(port); });
     FPInit(1, 9600, 1, 1);
 }
 
@@ -125,7 +124,9 @@ void ScriptedLine::AnswerInTurn(std::vector<Bytes> payloads) {
 
 namespace kastest {
 
-std::string ErrorTextUtf8() { return kasdrv::platform::Cp1251ToUtf8(FPErrorMessage()); }
+std::string ErrorTextUtf8() {
+    return kasdrv::platform::Cp1251ToUtf8(FPErrorMessage());
+}
 
 Bytes CommandOf(const Bytes& frame) {
     Bytes unstuffed;

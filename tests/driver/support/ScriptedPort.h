@@ -18,13 +18,13 @@ namespace kastest {
 using Bytes = std::vector<uint8_t>;
 
 class ManualClock final : public kasdrv::platform::Clock {
-public:
+  public:
     double NowDays() override { return nowMs_ / kasdrv::platform::kMsPerDay; }
     void SleepMs(uint32_t ms) override { nowMs_ += ms; }
     void Advance(double ms) { nowMs_ += ms; }
     double NowMs() const { return nowMs_; }
 
-private:
+  private:
     double nowMs_ = 1e9; // far from zero, like a real clock
 };
 
@@ -35,7 +35,7 @@ struct LineByte {
 };
 
 class ScriptedPort final : public kasdrv::platform::SerialPort {
-public:
+  public:
     explicit ScriptedPort(ManualClock& clock) : clock_(clock) {}
 
     // Called with each write; returns what the register sends back.
@@ -57,7 +57,7 @@ public:
     bool ReadByte(uint8_t& byte, uint32_t maxWaitMs) override;
     std::size_t Write(std::span<const uint8_t> bytes) override;
 
-private:
+  private:
     ManualClock& clock_;
     std::deque<LineByte> pending_;
 };
@@ -68,12 +68,13 @@ std::vector<LineByte> Now(const Bytes& bytes);
 // checksum, DLE ETX.
 Bytes AnswerFrame(const Bytes& payload, bool withAck = true);
 // The payload of an answer: two header bytes, status, result, ext status, data.
+// Its header bytes are 0: a register that does not echo the frame's number.
 Bytes Payload(uint8_t status, uint8_t result, uint8_t ext, const Bytes& data = {});
 
 // Installs a scripted port and the manual clock for the driver, and removes
 // them again. FPInit then opens the scripted port.
 class ScriptedLine {
-public:
+  public:
     ScriptedLine();
     ~ScriptedLine();
     ScriptedLine(const ScriptedLine&) = delete;
