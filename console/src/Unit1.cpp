@@ -12,6 +12,7 @@
 #include "pages/PasswordsPage.h"
 #include "pages/ProgrammingPage.h"
 #include "pages/ReportsPage.h"
+#include "reports/Reports.h"
 
 #include <kasdrv.h>
 #include <kashost/Queries.h>
@@ -183,6 +184,10 @@ QString TForm1::DeviceCodesSuffix() const {
     std::uint8_t status = 0;
     std::uint8_t extended = 0;
     FPCodeError(&result, &status, &extended);
+    return DeviceCodesSuffix(status, result);
+}
+
+QString TForm1::DeviceCodesSuffix(std::uint8_t status, std::uint8_t result) {
     QString suffix;
     if (status != 0) {
         suffix = QStringLiteral("\r\nБайт статуса: ") + QString::number(status);
@@ -199,12 +204,28 @@ QString TForm1::DriverErrorText() const {
     return text + DeviceCodesSuffix();
 }
 
+QString TForm1::DriverErrorText(const kashost::DriverError& error) {
+    return fromDriverText(error.text) + DeviceCodesSuffix(error.status, error.result);
+}
+
 void TForm1::ReportDriverError() {
     ReportDriverError(DriverErrorText());
 }
 
 void TForm1::ReportDriverError(const QString& prepared) {
     Dialogs::error(this, prepared);
+}
+
+void TForm1::ReportFiscalVerdict(const kashost::FiscalVerdict& verdict) {
+    const QString what = reports::fiscalVerdictReport(verdict, LocaleFormat::current());
+    if (verdict.answered) {
+        if (!what.isEmpty()) {
+            ReportDriverError(what);
+        }
+        return;
+    }
+    const QString driver = DriverErrorText(verdict.error);
+    ReportDriverError(what.isEmpty() ? driver : driver + QStringLiteral("\r\n\r\n") + what);
 }
 
 void TForm1::CheckPaperState() {

@@ -6,6 +6,8 @@
 #include "EnabledControls.h"
 #include "FileVersion.h"
 
+#include <kashost/Verified.h>
+
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -48,17 +50,28 @@ class TForm1 final : public QWidget {
     ConsoleState& state() { return state_; }
     const ConsoleState& state() const { return state_; }
 
+    // The fiscal commands of every page, with the open receipt followed from
+    // their replies. Whatever else changes the receipt calls its forget().
+    kashost::FiscalSession& fiscal() { return fiscal_; }
+
     // True when the driver library failed the version check: the program ends
     // without showing the window.
     bool startupRefused() const { return refused_; }
 
     // The driver's last error text followed by the device codes.
     QString DriverErrorText() const;
+    // The same for an error taken earlier (the driver's last error has moved on since).
+    static QString DriverErrorText(const kashost::DriverError& error);
     // "\r\nБайт статуса: N" and "\r\nБайт результата: N" for the non-zero bytes.
     QString DeviceCodesSuffix() const;
+    static QString DeviceCodesSuffix(std::uint8_t status, std::uint8_t result);
     // The standard failure report: the driver's error text in an error box.
     void ReportDriverError();
     void ReportDriverError(const QString& prepared);
+    // After a fiscal command that did not prove one execution: the driver's
+    // error as it was when the command failed, and below it what became of the
+    // command. Shows nothing for a command answered and carried out once.
+    void ReportFiscalVerdict(const kashost::FiscalVerdict& verdict);
     // Warns when a paper tape runs low.
     void CheckPaperState();
 
@@ -92,6 +105,7 @@ class TForm1 final : public QWidget {
     void bindDriver(const QString& library);
 
     ConsoleState state_;
+    kashost::FiscalSession fiscal_;
     EnabledControls controls_;
     LibraryHandle library_;
     bool refused_ = false;

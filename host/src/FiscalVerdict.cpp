@@ -85,6 +85,10 @@ void judgePayment(FiscalVerdict& v, const FiscalState& before, const FiscalState
         return;
     }
     v.receiptClosed = before.receiptOpen && !after.receiptOpen;
+    if (!v.receiptClosed && r.closes) {
+        v.times = 0; // an attempt carried out would have closed the receipt
+        return;
+    }
     if (!v.receiptClosed) {
         v.times = stepsOf(static_cast<std::int64_t>(after.receipt.byForm[r.form]) -
                               before.receipt.byForm[r.form],

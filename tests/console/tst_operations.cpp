@@ -114,6 +114,8 @@ class OperationsTest : public QObject {
     void inputErrors();
 
     void registerRefusals();
+    void fiscalVerdictBox_data();
+    void fiscalVerdictBox();
     void discountTypedByHand();
     void paperChecks_data();
     void paperChecks();
@@ -252,8 +254,12 @@ void OperationsTest::expectDriverError(const MessageRequest& box, int result) {
     QCOMPARE(box.icon, MessageIcon::Error);
     QCOMPARE(box.buttons, static_cast<unsigned>(MessageButton::Ok));
     QCOMPARE(box.owner, form_.get());
-    // Nothing was sent since: the driver still holds the error that was shown.
-    QCOMPARE(box.text, form_->DriverErrorText());
+    // The driver still holds the error that was shown, unless a fiscal command
+    // read the register's state after it: then no verdict follows a refusal.
+    if (!form_->DriverErrorText().isEmpty()) {
+        QCOMPARE(box.text, form_->DriverErrorText());
+    }
+    QVERIFY2(!box.text.contains(QStringLiteral("\r\n\r\n")), qPrintable(box.text));
     const QString codes = QStringLiteral("\r\nБайт результата: %1").arg(result);
     QVERIFY2(box.text.endsWith(codes), qPrintable(box.text));
     QVERIFY(box.text.size() > codes.size());
@@ -1308,6 +1314,43 @@ void OperationsTest::registerRefusals() {
     QCOMPARE(timeout.title, QStringLiteral("Ошибка!"));
     emulator_->clearFaults();
     QVERIFY(!emulator_->state().receipt.open());
+}
+
+void OperationsTest::fiscalVerdictBox_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("verdict"); // "#" for the decimal separator
+    QTest::newRow("answered: no box") << QString() << QString();
+    // Every attempt is carried out and its answer dropped.
+    QTest::newRow("answers lost") << QStringLiteral("drop@0x12*3")
+                                  << QStringLiteral("\r\n\r\nПродажа выполнена 3 раза, ответ не "
+                                                    "получен.\r\nДля исправления: 2 отмены позиции "
+                                                    "по цене -12#00 грн.");
+}
+
+void OperationsTest::fiscalVerdictBox() {
+    QFETCH(QString, fault);
+    QFETCH(QString, verdict);
+    open();
+    article(QStringLiteral("5"), QStringLiteral("Кофе"), QStringLiteral("1"),
+            QStringLiteral("12#00"));
+    click(page_->saleButton()); // the second line goes onto a receipt the console follows
+    if (!fault.isEmpty()) {
+        emulator_->inject(*kasemu::parseFault(fault.toStdString()));
+    }
+    click(page_->saleButton());
+    emulator_->clearFaults();
+    QCOMPARE(emulator_->state().receipt.lines.size(), std::size_t(fault.isEmpty() ? 2 : 4));
+    QCOMPARE(page_->sumValue()->text(),
+             money(fault.isEmpty() ? QStringLiteral("24#00") : QStringLiteral("12#00")));
+    if (verdict.isEmpty()) {
+        QCOMPARE(dialogs_->messages.size(), seenMessages_);
+        return;
+    }
+    // The driver's text as before, the verdict below it.
+    const QString text = takeMessage().text;
+    QVERIFY2(text.startsWith(QStringLiteral("Превышено время ожидания ответа от принтера!")) &&
+                 text.endsWith(withSeparator(verdict)),
+             qPrintable(text));
 }
 
 void OperationsTest::discountTypedByHand() {

@@ -1,5 +1,6 @@
-// The report texts of the "Доп. функции" page from plain structs: every line,
-// blank and line break as the boxes show them, under both decimal separators.
+// The report texts of the "Доп. функции" page, and what the console says of a
+// fiscal command, from plain structs: every line, blank and line break as the
+// boxes show them, under both decimal separators.
 #include "ConsoleTestSupport.h"
 #include "reports/Reports.h"
 
@@ -7,6 +8,8 @@
 
 using namespace kasmon;
 using namespace kasmon::test;
+
+Q_DECLARE_METATYPE(kashost::FiscalVerdict)
 
 namespace {
 
@@ -48,6 +51,8 @@ class ReportsTest : public QObject {
     void dayTotalsMoneyInBothLocales_data();
     void dayTotalsMoneyInBothLocales();
     void receiptSums();
+    void fiscalVerdicts_data();
+    void fiscalVerdicts();
 };
 
 void ReportsTest::statusLinesBothWays_data() {
@@ -360,6 +365,88 @@ void ReportsTest::receiptSums() {
                        "КАРТОЧКА:   0,00 грн.\r\nКРЕДИТ:        0,00 грн.\r\n"
                        "ЧЕК:               0,00 грн.\r\nНАЛИЧНЫЕ:   13,49 грн.\r\n");
     QCOMPARE(reports::receiptSumsReport(r, commaLocale()), expected);
+}
+
+void ReportsTest::fiscalVerdicts_data() {
+    using C = kashost::FiscalCommand;
+    QTest::addColumn<kashost::FiscalVerdict>("verdict");
+    QTest::addColumn<QString>("text"); // "#" for the decimal separator
+    // The settlement as kashost gives it: lines at 2,00 (or the price given), cash of 5,00.
+    const auto v = [](C c, bool answered, bool inDoubt, std::optional<int> times,
+                      bool closedOrOpen = false, std::int32_t price = 200) {
+        kashost::FiscalVerdict r;
+        r.command = c;
+        r.request = {c, price, price, 0, 3, 500, false};
+        r.answered = answered;
+        r.inDoubt = inDoubt;
+        r.times = times;
+        const int extra = times.value_or(1) - 1;
+        r.cancellations = c == C::SaleLine || c == C::PayoutLine ? extra : 0;
+        r.cancelPrice = -price;
+        r.cashCorrection = c == C::CashIn ? extra * 500 : c == C::CashOut ? -extra * 500 : 0;
+        r.receiptClosed = r.receiptOpen = closedOrOpen;
+        return r;
+    };
+    const auto notSent = [](kashost::FiscalVerdict r) {
+        r.sent = false;
+        return r;
+    };
+    const struct {
+        const char* name;
+        kashost::FiscalVerdict verdict;
+        const char16_t* text;
+    } rows[] = {
+        {"sale once", v(C::SaleLine, true, false, 1), u""},
+        {"refused", v(C::SaleLine, false, false, 0), u""},
+        {"sale twice, lost", v(C::SaleLine, false, true, 2),
+         u"Продажа выполнена 2 раза, ответ не получен.\r\nДля исправления: 1 отмена позиции по "
+         u"цене -2#00 грн."},
+        {"payout 3 times", v(C::PayoutLine, true, false, 3, false, 150),
+         u"Возврат выполнен 3 раза.\r\nДля исправления: 2 отмены позиции по цене -1#50 грн."},
+        {"cancelled position twice", v(C::SaleLine, false, true, 2, false, -200),
+         u"Отмена позиции выполнена 2 раза, ответ не получен.\r\nДля исправления: 1 отмена "
+         u"позиции по цене 2#00 грн."},
+        {"refused, state unknown", v(C::SaleLine, false, false, std::nullopt),
+         u"Неизвестно, выполнена ли операция: проверьте чек, прежде чем повторять."},
+        {"sale answered, count unknown", v(C::SaleLine, true, false, std::nullopt),
+         u"Продажа выполнена, но сколько раз — неизвестно: проверьте чек, прежде чем продолжать."},
+        {"payment not sent", notSent(v(C::Payment, false, false, 0)),
+         u"Оплата не выполнена, её можно повторить."},
+        {"payment once, lost", v(C::Payment, false, true, 1, true),
+         u"Оплата выполнена 1 раз, ответ не получен: не повторяйте её.\r\nЧек закрыт."},
+        {"payment 3 times", v(C::Payment, true, false, 3),
+         u"Оплата выполнена 3 раза.\r\nВ чеке 3 оплаты по 5#00 грн. в форме \"наличные\"; если "
+         u"это не нужно, аннулируйте чек."},
+        {"cash in twice", v(C::CashIn, false, true, 2),
+         u"Внесение выполнено 2 раза, ответ не получен.\r\nДля исправления: служебное изъятие "
+         u"5#00 грн."},
+        {"cash out 3 times", v(C::CashOut, true, false, 3),
+         u"Изъятие выполнено 3 раза.\r\nДля исправления: служебное внесение 10#00 грн."},
+        {"zero receipt, receipt open", v(C::ZeroReceipt, false, true, 0, true),
+         u"Нулевой чек не выполнен, его можно повторить.\r\nОткрыт чек: аннулируйте его, прежде "
+         u"чем повторять нулевой чек."},
+        {"zero receipt twice", v(C::ZeroReceipt, false, true, 2),
+         u"Нулевой чек выполнен 2 раза, ответ не получен.\r\nЛишние нулевые чеки не содержат "
+         u"сумм, исправлять нечего."},
+        {"annulment not done", v(C::Annulment, false, true, 0),
+         u"Отмена чека не выполнена, её можно повторить."},
+        {"Z report twice", v(C::ZReport, true, false, 2),
+         u"Z-отчет выполнен 2 раза.\r\nЛишние Z-отчеты не содержат сумм, исправлять нечего."},
+        {"Z report unknown", v(C::ZReport, false, true, std::nullopt),
+         u"Неизвестно, выполнен ли Z-отчет: проверьте ленту, прежде чем повторять."},
+    };
+    for (const auto& row : rows) {
+        QTest::newRow(row.name) << row.verdict << QString::fromUtf16(row.text);
+    }
+}
+
+void ReportsTest::fiscalVerdicts() {
+    QFETCH(kashost::FiscalVerdict, verdict);
+    QFETCH(QString, text);
+    for (const LocaleFormat& locale : {commaLocale(), pointLocale()}) {
+        QCOMPARE(reports::fiscalVerdictReport(verdict, locale),
+                 QString(text).replace(QLatin1Char('#'), locale.decimalSeparator()));
+    }
 }
 
 QTEST_MAIN(ReportsTest)

@@ -101,6 +101,8 @@ TEST(FiscalVerdict, TimesAndSettlementFollowFromTheStates) {
          Paid(0, false), std::nullopt, 0, 0, 0, true},
         {"payment refused", Amount(FiscalCommand::Payment, 1000), Paid(0, false), Paid(0, false),
          0},
+        {"closing payment refused", Amount(FiscalCommand::Payment, 0, 3, true), Paid(500, true),
+         Paid(500, true), 0},
         {"deposit three times", Amount(FiscalCommand::CashIn, 500), Money(0), Money(1500), 3, 0, 0,
          1000},
         {"withdrawal twice", Amount(FiscalCommand::CashOut, 500), Money(2000), Money(1000), 2, 0, 0,

@@ -31,9 +31,6 @@ enum class Command {
     ZReport,        // of a shift with one sale
 };
 
-constexpr double kWindowS = 1.728; // the driver's answer window
-constexpr double kMarginS = 1.5;   // scheduling and pseudo-terminal slack
-
 constexpr const char* kTwice = "Команда выполнена принтером более одного раза!\r\n"
                                "Проверьте чек, прежде чем продолжать.";
 constexpr const char* kNotOpen = "\r\nКоманда запрещена, чек не открыт";
@@ -234,8 +231,6 @@ TEST_F(VerifiedFiscalFault, TellsHowOftenTheRegisterCarriedOutACommandWhoseAnswe
         EXPECT_EQ(v.times.value_or(-1), carried) << v.why;
         EXPECT_EQ(v.answered, c.answered);
         EXPECT_EQ(text, c.text);
-        // One window lost to the fault, and the late answer inside the second.
-        EXPECT_LT(seconds, 2 * kWindowS + kMarginS);
     }
 }
 

@@ -112,6 +112,8 @@ void ArticlesPage::accessCodeChanged() {
 
 void ArticlesPage::openStressTest() {
     Dialogs::current().runModal(*form2_);
+    // The run sells and pays by itself.
+    form().fiscal().forget();
 }
 
 void ArticlesPage::lockStressTest() {

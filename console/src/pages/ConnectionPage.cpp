@@ -131,6 +131,8 @@ void ConnectionPage::connectClicked() {
         return;
     }
     openPort_ = port;
+    // The register on this link may hold another receipt than the one followed.
+    f.fiscal().forget();
 
     // The status query blocks the window: show why before it starts.
     f.setStatusText(QStringLiteral("Подождите..., идет сеанс связи с ЭККР!"));

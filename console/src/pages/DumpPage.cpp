@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -76,12 +77,31 @@ QFont DumpPage::displayFont() {
         font.setFamily(QStringLiteral("Terminal"));
     } else {
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        if (!QFontInfo(font).fixedPitch()) {
+            // Qt does not take every monospaced font the platform offers for
+            // fixed-pitch; one it does keeps the columns of the dump straight.
+            if (const auto family = fixedPitchFamily()) {
+                font = QFont(*family);
+            }
+        }
     }
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
     font.setBold(true);
     font.setPixelSize(16);
     return font;
+}
+
+std::optional<QString> DumpPage::fixedPitchFamily() {
+    // One with Cyrillic letters first, as the window's other texts have them.
+    for (const auto system : {QFontDatabase::Cyrillic, QFontDatabase::Latin}) {
+        for (const QString& family : QFontDatabase::families(system)) {
+            if (QFontDatabase::isFixedPitch(family) && !QFontDatabase::isPrivateFamily(family)) {
+                return family;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 void DumpPage::show(const QStringList& lines) {

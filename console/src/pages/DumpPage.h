@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <optional>
+
 class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -22,8 +24,11 @@ class DumpPage final : public Page {
     std::vector<ControlRow> controlRows() override;
 
     // The font of the display: "Terminal" where it exists, else the platform's
-    // fixed-pitch font; bold, 16-pixel characters.
+    // fixed-pitch font, or an installed family Qt takes for fixed-pitch when Qt
+    // does not take the platform's for one; bold, 16-pixel characters.
     static QFont displayFont();
+    // The first installed family Qt reports as fixed-pitch, Cyrillic ones first.
+    static std::optional<QString> fixedPitchFamily();
 
     QGroupBox* dumpGroup() const { return group_; }
     QPlainTextEdit* display() const { return display_; }

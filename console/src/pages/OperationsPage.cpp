@@ -7,6 +7,7 @@
 #include "pages/Widgets.h"
 
 #include <kashost/Status.h>
+#include <kashost/Verified.h>
 
 #include <kasdrv.h>
 
@@ -373,26 +374,30 @@ OperationsPage::readArticleLine(const QString& emptyFieldsMessage) {
 }
 
 void OperationsPage::registerLine(LineKind kind, const ArticleLine& line, std::int32_t price) {
-    auto flags = static_cast<std::uint8_t>(line.quantity.decimals);
-    if (unitQuantity_->isChecked()) {
-        flags |= 0x80U;
-    }
-    const QByteArray name = toDriverText(name_->text());
-    const auto group = static_cast<std::uint8_t>(tax_->currentIndex());
-    const FPBOOL fromRegister = nameFromRegister_->isChecked() ? -1 : 0;
-    const FPBOOL barcode = printBarcode_->isChecked() ? -1 : 0;
-    std::int64_t cost = 0;
-    std::int64_t total = 0;
-    const auto lineExport = kind == LineKind::Sale ? FPSale : FPPayMoney;
-    if (!call(lineExport(&cost, &total, line.quantity.value, flags, price, group, fromRegister,
-                         barcode, name.constData(), line.code))) {
+    kashost::SaleLine sale;
+    sale.quantity = static_cast<std::uint32_t>(line.quantity.value);
+    sale.decimals = line.quantity.decimals;
+    sale.unitQuantity = unitQuantity_->isChecked();
+    sale.price = price;
+    sale.group = static_cast<std::uint8_t>(tax_->currentIndex());
+    sale.fromRegister = nameFromRegister_->isChecked();
+    sale.printBarcode = printBarcode_->isChecked();
+    sale.name = toDriverText(name_->text()).toStdString();
+    sale.article = line.code;
+    kashost::FiscalSession::LineReply reply;
+    kashost::FiscalSession& fiscal = form().fiscal();
+    const kashost::FiscalVerdict verdict =
+        kind == LineKind::Sale ? fiscal.sale(sale, &reply) : fiscal.payout(sale, &reply);
+    if (!call(verdict)) {
         return;
     }
     thirdCaption_->clear();
     thirdValue_->clear();
-    showMoney(costValue_, cost);
-    showMoney(sumValue_, total);
-    if (autoClose_->isChecked()) {
+    showMoney(costValue_, reply.cost);
+    showMoney(sumValue_, reply.total);
+    // A line that went onto the receipt more than once is settled before the
+    // receipt is closed.
+    if (autoClose_->isChecked() && verdict.times == 1) {
         closeReceipt();
     }
 }
@@ -426,15 +431,13 @@ void OperationsPage::cancelPositionClicked() {
 // Payment and the end of the receipt
 
 void OperationsPage::pay(std::uint32_t amount, bool top) {
-    std::uint32_t answer = 0;
-    FPBOOL isChange = 0;
     const auto paymentForm = static_cast<std::uint8_t>(paymentForm_->currentIndex());
-    const FPBOOL noFiscalCopy = printNonFiscalCopy() ? 0 : -1;
-    if (!call(FPPayment(&answer, &isChange, paymentForm, amount, top ? -1 : 0, noFiscalCopy))) {
+    kashost::FiscalSession::PaymentReply reply;
+    if (!call(form().fiscal().payment(paymentForm, amount, top, printNonFiscalCopy(), &reply))) {
         return;
     }
-    thirdCaption_->setText(isChange != 0 ? QStringLiteral("Сдача:") : QStringLiteral("Остаток:"));
-    showMoney(thirdValue_, answer);
+    thirdCaption_->setText(reply.change ? QStringLiteral("Сдача:") : QStringLiteral("Остаток:"));
+    showMoney(thirdValue_, reply.left);
     checkPaper();
 }
 
@@ -461,7 +464,7 @@ void OperationsPage::closeReceiptClicked() {
 }
 
 void OperationsPage::cancelReceiptClicked() {
-    if (!call(FPResetOrder())) {
+    if (!call(form().fiscal().annul())) {
         return;
     }
     clearReceiptInfo();
@@ -471,7 +474,7 @@ void OperationsPage::cancelReceiptClicked() {
 }
 
 void OperationsPage::zeroReceiptClicked() {
-    if (!call(FPNullCheck())) {
+    if (!call(form().fiscal().zeroReceipt())) {
         return;
     }
     clearReceiptInfo();
@@ -571,7 +574,8 @@ void OperationsPage::moveCash(bool deposit) {
         return;
     }
     const auto kopecks = static_cast<std::uint32_t>(*amount);
-    if (!call(deposit ? FPInToCash(kopecks) : FPOutOfCash(kopecks))) {
+    kashost::FiscalSession& fiscal = form().fiscal();
+    if (!call(deposit ? fiscal.cashIn(kopecks) : fiscal.cashOut(kopecks))) {
         return;
     }
     checkPaper();

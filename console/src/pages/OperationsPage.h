@@ -2,7 +2,9 @@
 // articles, cancelled positions, discounts and mark-ups, payment, closing and
 // annulling the receipt, zero receipts, comment lines, bar codes and service
 // cash-in and cash-out. The receipt lives in the register: the page keeps no
-// state of its own and shows only what the register answers.
+// state of its own and shows only what the register answers. Sale and payout
+// lines, payment, annulment, zero receipt and cash go through the window's
+// FiscalSession, so that a lost answer is followed by what became of it.
 #pragma once
 
 #include "LocaleFormat.h"

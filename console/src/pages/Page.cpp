@@ -13,11 +13,17 @@ ConsoleState& Page::state() const {
 }
 
 bool Page::call(std::int16_t result) const {
+    form_.fiscal().forget();
     if (succeeded(result)) {
         return true;
     }
     reportDriverError();
     return false;
+}
+
+bool Page::call(const kashost::FiscalVerdict& verdict) const {
+    form_.ReportFiscalVerdict(verdict);
+    return verdict.answered;
 }
 
 void Page::reportDriverError() const {

@@ -11,10 +11,17 @@
 //     checkPaper();
 //
 //     if (const auto sum = call(kashost::readMoneyInBox())) information(...);
+//
+// Fiscal commands go through the window's FiscalSession, which tells what
+// became of a command whose answer was lost:
+//
+//     if (!call(form().fiscal().zeroReceipt())) return;   // error and verdict shown
 #pragma once
 
 #include "ConsoleState.h"
 #include "EnabledControls.h"
+
+#include <kashost/Verified.h>
 
 #include <QWidget>
 
@@ -43,8 +50,13 @@ class Page : public QWidget {
     ConsoleState& state() const;
 
     // A driver result: true on success; on failure the driver's error is shown
-    // (the standard failure report) and false returned.
+    // (the standard failure report) and false returned. Any export but the
+    // fiscal session's may change the receipt, so the session forgets it.
     bool call(std::int16_t result) const;
+    // A fiscal command's verdict: true when the register answered it. Unless it
+    // was answered and carried out once, the driver's error and what became of
+    // the command are shown.
+    bool call(const kashost::FiscalVerdict& verdict) const;
     // A kashost read: its value, or nothing once the driver's error is shown.
     template <typename T> std::optional<T> call(std::optional<T> read) const {
         if (!read) {

@@ -2,6 +2,7 @@
 
 #include "LocaleFormat.h"
 #include "ReportRules.h"
+#include "Unit1.h"
 #include "pages/Widgets.h"
 
 #include <kasdrv.h>
@@ -139,7 +140,9 @@ void ReportsPage::xReportClicked() {
 }
 
 void ReportsPage::zReportClicked() {
-    finish(FPDayClrReport(state().ReportPassword));
+    if (call(form().fiscal().zReport(state().ReportPassword))) {
+        checkPaper();
+    }
 }
 
 void ReportsPage::codeChanged(QLineEdit* field) {

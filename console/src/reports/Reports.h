@@ -1,12 +1,14 @@
-// The texts of the reports the "Доп. функции" page shows in message boxes,
-// as pure functions of what the driver answered. Lines end with "\r\n" as the
-// boxes show them; money and dates follow the locale given.
+// The texts of the reports the "Доп. функции" page shows in message boxes, and
+// of what became of a fiscal command, as pure functions of what the driver and
+// kashost answered. Lines end with "\r\n" as the boxes show them; money and
+// dates follow the locale given.
 #pragma once
 
 #include "LocaleFormat.h"
 
 #include <kashost/Queries.h>
 #include <kashost/Status.h>
+#include <kashost/Verified.h>
 
 #include <QString>
 
@@ -36,5 +38,12 @@ QString dayTotalsReport(const kashost::DayReport& day, const LocaleFormat& local
 
 // "Данные текущего чека".
 QString receiptSumsReport(const kashost::ReceiptSums& sums, const LocaleFormat& locale);
+
+// What became of a fiscal command whose answer did not prove one execution:
+// how many times the register carried it out and what settles the difference.
+// Empty when there is nothing to add to the driver's text: the command was
+// answered and carried out once, or it was sent, the register refused it (no
+// time-out) and did not carry it out.
+QString fiscalVerdictReport(const kashost::FiscalVerdict& verdict, const LocaleFormat& locale);
 
 } // namespace kasmon::reports

@@ -121,8 +121,11 @@ bool isDriverError(const TForm1& form, const MessageRequest& box, int result) {
         box.owner != &form || box.buttons != static_cast<unsigned>(MessageButton::Ok)) {
         return false;
     }
-    // Nothing was sent since the box: the driver still holds the error shown.
-    if (box.text != form.DriverErrorText() || box.text.isEmpty()) {
+    // The driver still holds the error shown, unless a fiscal command read the
+    // register's state after it; a refusal has no verdict below it.
+    const QString held = form.DriverErrorText();
+    if ((!held.isEmpty() && box.text != held) || box.text.isEmpty() ||
+        box.text.contains(QStringLiteral("\r\n\r\n"))) {
         return false;
     }
     return result == 0 || box.text.endsWith(QStringLiteral("\r\nБайт результата: %1").arg(result));
