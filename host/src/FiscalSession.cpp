@@ -1,5 +1,6 @@
 // The fiscal exports run with a verdict: the state before, the export, and
 // after a failure (or a reply that does not add up) the state after.
+#include "VerdictRules.h"
 #include "kashost/Status.h"
 #include "kashost/Verified.h"
 
@@ -16,23 +17,8 @@ constexpr std::uint16_t kNextZAddress = 0x0037;
 constexpr std::uint8_t kCounterPage = 0x10;
 constexpr std::uint8_t kUnitQuantityFlag = 0x80;
 
-const char* const kUnreadable = "the register's state could not be read";
-
-std::int64_t paidOf(const ReceiptSums& s) {
-    std::int64_t paid = 0;
-    for (const auto v : s.byForm) {
-        paid += v;
-    }
-    return paid;
-}
-
-std::int64_t sumOf(const ReceiptSums& s) {
-    std::int64_t total = 0;
-    for (const auto v : s.byGroup) {
-        total += v;
-    }
-    return total;
-}
+using detail::kUnreadable;
+using detail::sumOf;
 
 // Runs `read` when `wanted` and hands its value to `use`; false when the read failed.
 template <class Read, class Use> bool readIf(bool wanted, Read read, Use use) {
@@ -87,56 +73,37 @@ struct StateReads {
     }
 };
 
-// The verdict of a command that was not sent because the state it needs before
-// could not be read: not carried out, with the read's error; it can be sent again.
-FiscalVerdict notSent(const FiscalRequest& request) {
-    FiscalVerdict v;
-    v.command = request.command;
-    v.request = request;
-    v.error = lastError();
-    v.sent = false;
-    v.times = 0;
-    v.why = kUnreadable;
-    return v;
-}
-
-// One command: the state before (given), the export, then the verdict. A
-// success counts once unless `check` finds otherwise from the reply.
-FiscalVerdict runChecked(const FiscalRequest& request, const std::optional<FiscalState>& before,
-                         const StateReads& after, const std::function<std::int16_t()>& call) {
-    if (!before) {
-        return notSent(request);
-    }
-    const bool ok = succeeded(call());
-    FiscalVerdict v;
-    v.command = request.command;
-    v.request = request;
-    v.answered = ok;
-    if (ok) {
-        v.times = 1;
-        return v;
-    }
-    v.error = lastError();
-    v.inDoubt = v.error.result == 0 && v.error.status == 0;
-    FiscalState state;
-    if (!after.into(state)) {
-        v.why = kUnreadable;
-        return v;
-    }
-    const DriverError error = v.error;
-    const bool inDoubt = v.inDoubt;
-    v = judge(request, *before, state);
-    v.error = error;
-    v.inDoubt = inDoubt;
-    return v;
-}
-
 std::optional<FiscalState> readBefore(const StateReads& reads) {
     FiscalState s;
     if (!reads.into(s)) {
         return std::nullopt;
     }
     return s;
+}
+
+// A command whose verdict comes from the states alone: the state before, the
+// export, and the state after. An answered one counts once unless
+// `checkAnswered`: an earlier attempt may have been carried out in silence,
+// which only the state after tells for a command whose answer carries nothing.
+FiscalVerdict runWithStates(const FiscalRequest& request, const StateReads& before,
+                            const StateReads& after, bool checkAnswered,
+                            const std::function<std::int16_t()>& call) {
+    const auto was = readBefore(before);
+    if (!was) {
+        return detail::notSent(request);
+    }
+    FiscalVerdict v = detail::reported(request, call());
+    if (v.answered && !checkAnswered) {
+        v.times = 1;
+        return v;
+    }
+    FiscalState now;
+    if (!after.into(now)) {
+        v.why = kUnreadable;
+        return v;
+    }
+    judge(v, *was, now);
+    return v;
 }
 
 } // namespace
@@ -150,6 +117,7 @@ bool FiscalSession::receiptBefore(FiscalState& before, bool needTotal) {
     reads.sums = true;
     reads.status = needTotal;
     if (!reads.into(before)) {
+        receipt_.reset();
         return false;
     }
     if (!needTotal) {
@@ -170,8 +138,7 @@ FiscalVerdict FiscalSession::line(const SaleLine& l, bool payout, LineReply* rep
     request.lineCost = lineCost(l.price, l.quantity, l.decimals, l.unitQuantity);
     FiscalState before;
     if (!receiptBefore(before, false)) {
-        receipt_.reset();
-        return notSent(request);
+        return detail::notSent(request);
     }
 
     LineReply out;
@@ -184,36 +151,20 @@ FiscalVerdict FiscalSession::line(const SaleLine& l, bool payout, LineReply* rep
     if (reply != nullptr) {
         *reply = out;
     }
-    FiscalVerdict v;
-    v.command = request.command;
-    v.request = request;
-    if (succeeded(rc)) {
-        v.answered = true;
-        request.lineCost = out.cost; // the register's own reckoning
-        v.request = request;
-        const std::int64_t totalBefore =
-            before.receiptTotal ? *before.receiptTotal : sumOf(before.receipt);
-        if (out.total == totalBefore + out.cost) {
-            v.times = 1;
-            if (l.fromRegister) {
-                receipt_.reset(); // its group is the article's
-            } else if (l.group < before.receipt.byGroup.size()) {
-                before.receipt.byGroup[l.group] += static_cast<std::uint32_t>(out.cost);
-                before.receiptTotal = out.total;
-                before.receiptOpen = true;
-                follow(before);
-            }
-            return v;
+    FiscalVerdict v = detail::reported(request, rc);
+    if (v.answered && detail::judgeLineReply(v, before, out.cost, out.total)) {
+        if (l.fromRegister) {
+            receipt_.reset(); // its group is the article's
+        } else if (l.group < before.receipt.byGroup.size()) {
+            before.receipt.byGroup[l.group] += static_cast<std::uint32_t>(out.cost);
+            before.receiptTotal = out.total;
+            before.receiptOpen = true;
+            follow(before);
         }
-        // The total does not add up (a repeated attempt, or tax on top of the
-        // prices): the sums of the receipt decide.
-    } else {
-        v.error = lastError();
-        v.inDoubt = v.error.result == 0 && v.error.status == 0;
+        return v;
     }
-    const DriverError error = v.error;
-    const bool answered = v.answered;
-    const bool inDoubt = v.inDoubt;
+    // The total does not add up (a repeated attempt, or tax on top of the
+    // prices), or the line failed: the sums of the receipt decide.
     if (l.fromRegister) {
         // Group and (for a price of 0) the price come from the article.
         const auto article = readArticle(l.article);
@@ -222,11 +173,10 @@ FiscalVerdict FiscalSession::line(const SaleLine& l, bool payout, LineReply* rep
             receipt_.reset();
             return v;
         }
-        request.group = *article->taxGroup;
-        if (!answered) {
-            const std::int32_t price = l.price != 0 ? l.price : article->price;
-            request.price = price;
-            request.lineCost = lineCost(price, l.quantity, l.decimals, l.unitQuantity);
+        v.request.group = *article->taxGroup;
+        if (!v.answered) {
+            v.request.price = l.price != 0 ? l.price : article->price;
+            v.request.lineCost = lineCost(v.request.price, l.quantity, l.decimals, l.unitQuantity);
         }
     }
     FiscalState after;
@@ -237,12 +187,9 @@ FiscalVerdict FiscalSession::line(const SaleLine& l, bool payout, LineReply* rep
         v.why = kUnreadable;
         return v;
     }
-    v = judge(request, before, after);
-    v.answered = answered;
-    v.error = error;
-    v.inDoubt = inDoubt;
+    judge(v, before, after);
     after.receiptOpen = true;
-    after.receiptTotal = answered ? std::optional<std::int64_t>(out.total) : std::nullopt;
+    after.receiptTotal = v.answered ? std::optional<std::int64_t>(out.total) : std::nullopt;
     if (v.times) {
         follow(after);
     } else {
@@ -268,8 +215,7 @@ FiscalVerdict FiscalSession::payment(std::uint8_t form, std::uint32_t amount, bo
     request.closes = closes;
     FiscalState before;
     if (!receiptBefore(before, true)) {
-        receipt_.reset();
-        return notSent(request);
+        return detail::notSent(request);
     }
     PaymentReply out;
     FPBOOL change = 0;
@@ -279,51 +225,18 @@ FiscalVerdict FiscalSession::payment(std::uint8_t form, std::uint32_t amount, bo
     if (reply != nullptr) {
         *reply = out;
     }
-    FiscalVerdict v;
-    v.command = request.command;
-    v.request = request;
-    v.answered = succeeded(rc);
-    if (!v.answered) {
-        v.error = lastError();
-        v.inDoubt = v.error.result == 0 && v.error.status == 0;
-    }
-    const DriverError error = v.error;
-    const bool answered = v.answered;
-    const bool inDoubt = v.inDoubt;
-    const bool totalKnown = before.receiptTotal && form < 4;
-    if (answered && out.change) {
-        // The attempt that answered closed the receipt; any before it paid a part.
-        FiscalState closed;
-        closed.receiptTotal = 0;
-        follow(closed);
-        v.receiptClosed = true;
-        v.times = 1;
-        if (closes || !totalKnown) {
-            return v; // with tax on top of the prices the total is not known: taken as once
+    FiscalVerdict v = detail::reported(request, rc);
+    if (v.answered && detail::judgePaymentReply(v, before, out.left, out.change)) {
+        if (v.receiptClosed) {
+            FiscalState closed;
+            closed.receiptTotal = 0;
+            follow(closed);
+        } else if (v.times) {
+            before.receipt.byForm[form] += static_cast<std::uint32_t>(*v.times * amount);
+            follow(before);
+        } else {
+            receipt_.reset();
         }
-        const std::int64_t due = *before.receiptTotal - paidOf(before.receipt);
-        for (int n = 1; n <= 3; ++n) {
-            if (static_cast<std::int64_t>(n) * amount - due == out.left) {
-                v.times = n;
-                return v;
-            }
-        }
-        v.times.reset();
-        v.why = "the change does not add up to whole payments";
-        return v;
-    }
-    if (answered && totalKnown) {
-        const std::int64_t due = *before.receiptTotal - paidOf(before.receipt);
-        for (int n = 1; n <= 3; ++n) {
-            if (due - static_cast<std::int64_t>(n) * amount == out.left) {
-                v.times = n;
-                before.receipt.byForm[form] += static_cast<std::uint32_t>(n * amount);
-                follow(before);
-                return v;
-            }
-        }
-        v.why = "the remainder does not add up to whole payments";
-        receipt_.reset();
         return v;
     }
     // Failed, or a part paid on a receipt whose total is not known: the sums decide.
@@ -336,48 +249,12 @@ FiscalVerdict FiscalSession::payment(std::uint8_t form, std::uint32_t amount, bo
         v.why = kUnreadable;
         return v;
     }
-    v = judge(request, before, after);
-    v.answered = answered;
-    v.error = error;
-    v.inDoubt = inDoubt;
+    judge(v, before, after);
     follow(after);
     return v;
 }
 
 namespace {
-
-// For a command whose answer carries nothing: an answered one is checked
-// against the state after too, since an earlier attempt may have been carried
-// out in silence.
-FiscalVerdict checkedEvenWhenAnswered(const FiscalRequest& request, const StateReads& reads,
-                                      const std::function<std::int16_t()>& call) {
-    const auto before = readBefore(reads);
-    FiscalVerdict v = runChecked(request, before, reads, call);
-    if (!v.answered) {
-        return v;
-    }
-    FiscalState after;
-    if (!reads.into(after)) {
-        v.times.reset();
-        v.why = kUnreadable;
-        return v;
-    }
-    FiscalVerdict checked = judge(request, *before, after);
-    checked.answered = true;
-    return checked;
-}
-
-// A command after which no receipt is open: its own counter tells how often it ran.
-FiscalVerdict endingReceipt(FiscalCommand command, bool StateReads::*counter,
-                            const std::function<std::int16_t()>& call) {
-    FiscalRequest request;
-    request.command = command;
-    StateReads reads;
-    reads.*counter = true;
-    const auto before = readBefore(reads);
-    reads.status = true;
-    return runChecked(request, before, reads, call);
-}
 
 FiscalVerdict cash(bool in, std::uint32_t amount) {
     FiscalRequest request;
@@ -385,8 +262,20 @@ FiscalVerdict cash(bool in, std::uint32_t amount) {
     request.amount = amount;
     StateReads reads;
     reads.money = true;
-    return checkedEvenWhenAnswered(request, reads,
-                                   [&] { return in ? FPInToCash(amount) : FPOutOfCash(amount); });
+    return runWithStates(request, reads, reads, true,
+                         [&] { return in ? FPInToCash(amount) : FPOutOfCash(amount); });
+}
+
+// A command after which no receipt is open: its own counter tells how often it ran.
+FiscalVerdict endingReceipt(FiscalCommand command, bool StateReads::*counter,
+                            const std::function<std::int16_t()>& call) {
+    FiscalRequest request;
+    request.command = command;
+    StateReads before;
+    before.*counter = true;
+    StateReads after = before;
+    after.status = true;
+    return runWithStates(request, before, after, false, call);
 }
 
 } // namespace
@@ -424,7 +313,8 @@ FiscalVerdict FiscalSession::zReport(std::uint16_t password) {
     request.command = FiscalCommand::ZReport;
     StateReads reads;
     reads.zNumber = true;
-    return checkedEvenWhenAnswered(request, reads, [password] { return FPDayClrReport(password); });
+    return runWithStates(request, reads, reads, true,
+                         [password] { return FPDayClrReport(password); });
 }
 
 } // namespace kashost

@@ -1,5 +1,6 @@
 // The rule that tells from two states how many times a fiscal command was
 // carried out, and its text.
+#include "VerdictRules.h"
 #include "kashost/Verified.h"
 
 #include <cstdlib>
@@ -70,14 +71,6 @@ std::optional<int> countOf(std::int64_t delta, std::string& why, const std::stri
     return static_cast<int>(delta);
 }
 
-std::int64_t paidSoFar(const ReceiptSums& s) {
-    std::int64_t paid = 0;
-    for (const auto v : s.byForm) {
-        paid += v;
-    }
-    return paid;
-}
-
 void judgePayment(FiscalVerdict& v, const FiscalState& before, const FiscalState& after) {
     const FiscalRequest& r = v.request;
     if (r.form >= before.receipt.byForm.size()) {
@@ -106,7 +99,7 @@ void judgePayment(FiscalVerdict& v, const FiscalState& before, const FiscalState
                 "register does not tell";
         return;
     }
-    const std::int64_t due = *before.receiptTotal - paidSoFar(before.receipt);
+    const std::int64_t due = *before.receiptTotal - detail::paidOf(before.receipt);
     for (std::int64_t n = 1; n <= kMostAttempts; ++n) {
         if (n * r.amount >= due) {
             v.times = static_cast<int>(n);
@@ -138,6 +131,20 @@ FiscalVerdict judge(const FiscalRequest& request, const FiscalState& before,
     FiscalVerdict v;
     v.command = request.command;
     v.request = request;
+    judge(v, before, after);
+    return v;
+}
+
+void judge(FiscalVerdict& v, const FiscalState& before, const FiscalState& after) {
+    const FiscalRequest& request = v.request;
+    v.command = request.command;
+    v.times.reset();
+    v.why.clear();
+    v.receiptClosed = false;
+    v.receiptOpen = false;
+    v.cancellations = 0;
+    v.cancelPrice = 0;
+    v.cashCorrection = 0;
     switch (request.command) {
     case FiscalCommand::SaleLine:
     case FiscalCommand::PayoutLine: {
@@ -187,7 +194,6 @@ FiscalVerdict judge(const FiscalRequest& request, const FiscalState& before,
                           "the Z report number");
         break;
     }
-    return v;
 }
 
 std::string describe(const FiscalVerdict& v) {
@@ -252,5 +258,84 @@ std::string describe(const FiscalVerdict& v) {
     }
     return out;
 }
+
+namespace detail {
+
+std::int64_t sumOf(const ReceiptSums& s) {
+    std::int64_t total = 0;
+    for (const auto v : s.byGroup) {
+        total += v;
+    }
+    return total;
+}
+
+std::int64_t paidOf(const ReceiptSums& s) {
+    std::int64_t paid = 0;
+    for (const auto v : s.byForm) {
+        paid += v;
+    }
+    return paid;
+}
+
+FiscalVerdict reported(const FiscalRequest& request, std::int16_t result) {
+    FiscalVerdict v;
+    v.command = request.command;
+    v.request = request;
+    v.answered = succeeded(result);
+    if (!v.answered) {
+        v.error = lastError();
+        // No status from the register: the link failed, not the command.
+        v.inDoubt = v.error.result == 0 && v.error.status == 0;
+    }
+    return v;
+}
+
+FiscalVerdict notSent(const FiscalRequest& request) {
+    FiscalVerdict v = reported(request, 0);
+    v.inDoubt = false;
+    v.sent = false;
+    v.times = 0;
+    v.why = kUnreadable;
+    return v;
+}
+
+bool judgeLineReply(FiscalVerdict& v, const FiscalState& before, std::int64_t cost,
+                    std::int64_t total) {
+    v.request.lineCost = cost; // the register's own reckoning
+    const std::int64_t totalBefore =
+        before.receiptTotal ? *before.receiptTotal : sumOf(before.receipt);
+    if (total != totalBefore + cost) {
+        return false;
+    }
+    v.times = 1;
+    return true;
+}
+
+bool judgePaymentReply(FiscalVerdict& v, const FiscalState& before, std::uint32_t left,
+                       bool change) {
+    const FiscalRequest& r = v.request;
+    const bool totalKnown = before.receiptTotal && r.form < before.receipt.byForm.size();
+    if (change) {
+        // The attempt that answered closed the receipt; any before it paid a part.
+        v.receiptClosed = true;
+        v.times = 1;
+        if (r.closes || !totalKnown) {
+            return true; // with tax on top of the prices the total is not known: taken as once
+        }
+    } else if (!totalKnown) {
+        return false;
+    }
+    // What the attempts paid, from what was due and what is left (or given back).
+    const std::int64_t due = *before.receiptTotal - paidOf(before.receipt);
+    const std::int64_t paid = change ? due + left : due - left;
+    v.times = stepsOf(paid, r.amount, v.why, "the payment");
+    if (v.times == 0) {
+        v.times.reset();
+        v.why = "the reply shows nothing paid";
+    }
+    return true;
+}
+
+} // namespace detail
 
 } // namespace kashost

@@ -89,6 +89,9 @@ struct FiscalVerdict {
 // error come from the driver's result.
 FiscalVerdict judge(const FiscalRequest& request, const FiscalState& before,
                     const FiscalState& after);
+// The same into a verdict that holds the request and the driver's result,
+// which it keeps.
+void judge(FiscalVerdict& verdict, const FiscalState& before, const FiscalState& after);
 
 // The verdict in plain lines (UTF-8), for a terminal or a log: what was done,
 // and what settles the difference. Empty for a command carried out once.
