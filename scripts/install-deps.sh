@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev
-  qt6-base-dev qt6-translations-l10n libgl1-mesa-dev
+  qt6-base-dev qt6-translations-l10n libgl1-mesa-dev nlohmann-json3-dev
+  libcpp-httplib-dev libsqlite3-dev
   xvfb xauth fonts-dejavu-core
 )
 [ "${KAS_EXTRA_PACKAGES:-}" ] && read -r -a extra <<<"$KAS_EXTRA_PACKAGES" && packages+=("${extra[@]}")

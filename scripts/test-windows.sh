@@ -36,7 +36,7 @@ i686=${KAS_WIN_I686:-0}
 jobs=2
 
 # --- packages -----------------------------------------------------------------
-packages=(cmake ninja-build build-essential googletest wine wine64
+packages=(cmake ninja-build build-essential googletest nlohmann-json3-dev wine wine64
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 unzip)
 if [ "$i686" = 1 ]; then
   packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 wine32:i386)

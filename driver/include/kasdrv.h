@@ -60,6 +60,33 @@ extern "C" {
 /** Truth value: -1 true, 0 false; any non-zero input counts as true. */
 typedef int16_t FPBOOL;
 
+/** Payment forms (paymentForm of FPPayment; the order of the day's sums by form). */
+#define FP_PAYMENT_CARD 0
+#define FP_PAYMENT_CREDIT 1
+#define FP_PAYMENT_CHEQUE 2
+#define FP_PAYMENT_CASH 3
+
+/** Discount and mark-up types (`type` of FPDiscount). */
+#define FP_DISCOUNT_PERCENT_LAST_LINE 0
+#define FP_DISCOUNT_AMOUNT_LAST_LINE 1
+#define FP_DISCOUNT_PERCENT_SUBTOTAL 2
+#define FP_DISCOUNT_AMOUNT_SUBTOTAL 3
+
+/**
+ * The sale flags byte of FPSale and FPPayMoney: the quantity's decimals (0-3)
+ * in the low bits, and FP_SALE_UNIT_QUANTITY for a line that costs its price.
+ */
+#define FP_SALE_DECIMALS_MASK 0x03
+#define FP_SALE_UNIT_QUANTITY 0x80
+
+/** Tax groups А-Е (taxGroup of FPSale, FPPayMoney, FPSetArticle). */
+#define FP_TAX_GROUP_A 0
+#define FP_TAX_GROUP_B 1
+#define FP_TAX_GROUP_V 2
+#define FP_TAX_GROUP_G 3
+#define FP_TAX_GROUP_D 4
+#define FP_TAX_GROUP_E 5
+
 /**
  * One tax group's rate record: the rate and the levy (a second charge on
  * top of the tax, the composite tax) in hundredths of a percent (1500 =
@@ -90,7 +117,7 @@ typedef struct FPBitmap {
 /* ------------------------------------------------------------------------ */
 
 /**
- * Opens serial port `port` (1 = the first) at `baud` bits per second, 8 data
+ * Opens serial port `port` (1 = the first; no command is sent) at `baud` bits per second, 8 data
  * bits, no parity, one stop bit, no flow control. A port already open is
  * closed first. A one-byte read waits at most readTimeoutS seconds (plus
  * 19200/baud ms); a write at most writeTimeoutS seconds (plus 19200/baud ms
@@ -100,17 +127,17 @@ typedef struct FPBitmap {
 KASDRV_API int16_t KASDRV_CALL FPInit(uint8_t port, uint32_t baud, uint8_t readTimeoutS,
                                       uint8_t writeTimeoutS);
 
-/** Closes the port. -1 when a port was closed, 0 when none was open. */
+/** Closes the port (no command). -1 when a port was closed, 0 when none was open. */
 KASDRV_API int16_t KASDRV_CALL FPClose(void);
 
 /**
- * The last error text (Windows-1251), or "" when there is none. Owned by the
+ * The last error text (Windows-1251; no command), or "" when there is none. Owned by the
  * driver and valid until the next call into the driver.
  */
 KASDRV_API const char* KASDRV_CALL FPErrorMessage(void);
 
 /**
- * Writes the result byte and status byte of the last command the register
+ * Writes (no command sent) the result byte and status byte of the last command the register
  * refused (both 0 after a successful command) and the extended status byte of
  * the last answer. Always returns -1.
  */
@@ -326,36 +353,36 @@ KASDRV_API int16_t KASDRV_CALL FPSetInitialFirstLine(const char* text, FPBOOL do
                                                      FPBOOL doubleHeight);
 
 /**
- * Line 2 of the top message (line byte 2), as FPSetInitialFirstLine.
+ * Line 2 of the top message (command 0x17, line byte 2), as FPSetInitialFirstLine.
  * "Неверная длина 2-й строки начального сообщения чека!".
  */
 KASDRV_API int16_t KASDRV_CALL FPSetInitialSecondLine(const char* text, FPBOOL doubleWidth,
                                                       FPBOOL doubleHeight);
 
 /**
- * Line 3 of the top message (line byte 3), as FPSetInitialFirstLine.
+ * Line 3 of the top message (command 0x17, line byte 3), as FPSetInitialFirstLine.
  * "Неверная длина 3-й строки начального сообщения чека!".
  */
 KASDRV_API int16_t KASDRV_CALL FPSetInitialEndLine(const char* text, FPBOOL doubleWidth,
                                                    FPBOOL doubleHeight);
 
 /**
- * Line 1 of the message printed at the bottom of every receipt (line byte
- * 1), as FPSetInitialFirstLine.
+ * Line 1 of the message printed at the bottom of every receipt (command
+ * 0x17, line byte 1), as FPSetInitialFirstLine.
  * "Неверная длина 1-й строки конечного сообщения чека!".
  */
 KASDRV_API int16_t KASDRV_CALL FPSetFinalFirstLine(const char* text, FPBOOL doubleWidth,
                                                    FPBOOL doubleHeight);
 
 /**
- * Line 2 of the bottom message (line byte 4), as FPSetInitialFirstLine.
+ * Line 2 of the bottom message (command 0x17, line byte 4), as FPSetInitialFirstLine.
  * "Неверная длина 2-й строки конечного сообщения чека!".
  */
 KASDRV_API int16_t KASDRV_CALL FPSetFinalSecondLine(const char* text, FPBOOL doubleWidth,
                                                     FPBOOL doubleHeight);
 
 /**
- * Line 3 of the bottom message (line byte 5), as FPSetInitialFirstLine.
+ * Line 3 of the bottom message (command 0x17, line byte 5), as FPSetInitialFirstLine.
  * "Неверная длина 3-й строки конечного сообщения чека!".
  */
 KASDRV_API int16_t KASDRV_CALL FPSetFinalEndLine(const char* text, FPBOOL doubleWidth,
@@ -696,7 +723,7 @@ KASDRV_API int16_t KASDRV_CALL FPFullGetTaxRate(double* programmingDate, uint8_t
                                                 FPBOOL* levy);
 
 /**
- * Reads the programmed tax rates from the register's memory: the count n,
+ * Reads the programmed tax rates from the register's memory (command 0x1C): the count n,
  * the added-tax and levy flags, and n rates and n levy rates (0 without a
  * levy) into the two arrays, which must each take n elements, checked once
  * n is known. For n above 5 (memory that holds no rates) the arrays are
@@ -706,41 +733,41 @@ KASDRV_API int16_t KASDRV_CALL FPGetTaxRate(int32_t* rates, int32_t highRates, i
                                             int32_t highLevyRates, uint8_t* count, FPBOOL* addedTax,
                                             FPBOOL* levy);
 
-/** Reads the number of the last sale receipt of the day. */
+/** Reads the number of the last sale receipt of the day (memory, command 0x1C). */
 KASDRV_API int16_t KASDRV_CALL FPGetSaleCheckNumber(uint16_t* number);
 
-/** Reads the day's sales sum over all tax groups. */
+/** Reads the day's sales sum over all tax groups (memory, command 0x1C). */
 KASDRV_API int16_t KASDRV_CALL FPGetSaleDaySum(int64_t* sum);
 
-/** Reads the number of the last payout receipt of the day. */
+/** Reads the number of the last payout receipt of the day (memory, command 0x1C). */
 KASDRV_API int16_t KASDRV_CALL FPGetPayCheckNumber(uint16_t* number);
 
-/** Reads the day's payout sum over all tax groups. */
+/** Reads the day's payout sum over all tax groups (memory, command 0x1C). */
 KASDRV_API int16_t KASDRV_CALL FPGetPayDaySum(int64_t* sum);
 
 /**
- * Reads the number of the last Z report (1 when there is none yet) and its
+ * Reads the number of the last Z report (memory, command 0x1C; 1 when there is none yet) and its
  * date (1 January 2003 when there is none). Fails with the reply-format text
  * when the date bytes are not a calendar date.
  */
 KASDRV_API int16_t KASDRV_CALL FPGetNumZReport(uint16_t* number, double* date);
 
 /**
- * Reads the day's annulled receipts: count and sum on sale receipts and on
+ * Reads the day's annulled receipts (memory, command 0x1C): count and sum on sale receipts and on
  * payout receipts.
  */
 KASDRV_API int16_t KASDRV_CALL FPGetResetOrders(uint16_t* saleCount, uint16_t* payoutCount,
                                                 int64_t* saleSum, int64_t* payoutSum);
 
 /**
- * Reads the day's cancellations inside receipts: count and sum on sale
+ * Reads the day's cancellations inside receipts (memory, command 0x1C): count and sum on sale
  * receipts and on payout receipts.
  */
 KASDRV_API int16_t KASDRV_CALL FPGetCancels(uint16_t* saleCount, uint16_t* payoutCount,
                                             int64_t* saleSum, int64_t* payoutSum);
 
 /**
- * Reads the ten passwords into passwords[0..9]: the cashiers' 0-7, the
+ * Reads the ten passwords (memory, command 0x1C) into passwords[0..9]: the cashiers' 0-7, the
  * programming password 8 and the report password 9. The array size is
  * checked before anything is sent.
  */

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <mutex>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "kasemu/Cp866.h"
@@ -198,7 +199,13 @@ Emulator::Emulator(EmulatorOptions options) : impl_(std::make_unique<Impl>()) {
     };
     d.link = std::make_unique<Link>(*d.pty, *d.model, d.modelMutex, d.faults, lc);
     if (!d.options.linkPath.empty()) {
-        makeSymlink(d.pty->slavePath(), d.options.linkPath);
+        const std::string& link = d.options.linkPath;
+        if (const std::error_code ec = kaspty::LinkTo(d.pty->slavePath(), link)) {
+            throw std::runtime_error(ec == std::errc::file_exists
+                                         ? link + " exists and is not a symbolic link"
+                                         : "cannot link " + link + " to " + d.pty->slavePath() +
+                                               ": " + ec.message());
+        }
         d.linkPath = d.options.linkPath;
     }
     {
@@ -243,7 +250,7 @@ void Emulator::stop() {
         d.thread.join();
     }
     if (!d.linkPath.empty()) {
-        removeSymlink(d.pty->slavePath(), d.linkPath);
+        kaspty::Unlink(d.pty->slavePath(), d.linkPath);
     }
     d.linkLock.reset();
     std::lock_guard lock(d.modelMutex);

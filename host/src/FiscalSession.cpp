@@ -1,6 +1,7 @@
 // The fiscal exports run with a verdict: the state before, the export, and
 // after a failure (or a reply that does not add up) the state after.
 #include "VerdictRules.h"
+#include "kashost/Register.h"
 #include "kashost/Status.h"
 #include "kashost/Verified.h"
 
@@ -15,7 +16,7 @@ namespace {
 // The next Z report's number, a word of the register's memory.
 constexpr std::uint16_t kNextZAddress = 0x0037;
 constexpr std::uint8_t kCounterPage = 0x10;
-constexpr std::uint8_t kUnitQuantityFlag = 0x80;
+using reg::kUnitQuantityFlag;
 
 using detail::kUnreadable;
 using detail::sumOf;

@@ -1,6 +1,7 @@
 // The rule that tells from two states how many times a fiscal command was
 // carried out, and its text.
 #include "VerdictRules.h"
+#include "kashost/Register.h"
 #include "kashost/Verified.h"
 
 #include <cstdlib>
@@ -9,8 +10,7 @@ namespace kashost {
 
 namespace {
 
-// The driver sends a command at most three times.
-constexpr std::int64_t kMostAttempts = 3;
+constexpr std::int64_t kMostAttempts = reg::kAttempts;
 
 const char* nameOf(FiscalCommand c) {
     switch (c) {
@@ -35,8 +35,7 @@ const char* nameOf(FiscalCommand c) {
 }
 
 const char* formName(std::uint8_t form) {
-    static const char* const kForms[] = {"card", "credit", "cheque", "cash"};
-    return form < 4 ? kForms[form] : "?";
+    return form < reg::kPaymentForms.size() ? reg::kPaymentForms[form].data() : "?";
 }
 
 std::string money(std::int64_t kopecks) {

@@ -70,18 +70,4 @@ std::optional<RegisterStatus> readStatus() {
     return s;
 }
 
-FirmwareModel modelOf(const RegisterStatus& status) {
-    // The firmware texts in the register's code page (Windows-1251).
-    static constexpr std::string_view kRx520l = "\xCB\xCC-22"; // ЛМ-22
-    static constexpr std::string_view kRx410f = "\xD0\xCC-15"; // РМ-15
-    const std::string_view firmware = status.firmware ? *status.firmware : std::string_view();
-    if (firmware.find(kRx520l) != std::string_view::npos) {
-        return FirmwareModel::Rx520l;
-    }
-    if (firmware.find(kRx410f) != std::string_view::npos) {
-        return FirmwareModel::Rx410f;
-    }
-    return FirmwareModel::Unknown;
-}
-
 } // namespace kashost

@@ -28,7 +28,7 @@ std::optional<ProgrammingDocument> Parse(const std::string& text, std::string& e
 
 TEST(ProgrammingDocument, ValuesFollowTheCommandLineRulesAndErrorsNameTheMember) {
     struct Case {
-        const char* text;
+        std::string text;
         const char* error; // "" for accepted
     };
     const Case cases[] = {
@@ -58,7 +58,11 @@ TEST(ProgrammingDocument, ValuesFollowTheCommandLineRulesAndErrorsNameTheMember)
         {R"({"format": "other 2"})", "format: 'other 2'"},
         {R"({"articles": [}])", "line 1, column 15: unexpected character"},
         {"{\n  \"articles\": [1.5e3]\n}", "line 2, column 19: write the number without"},
-        {R"({"a": 1, "a": 2})", "\"a\" given twice"},
+        {R"({"a": 1, "a": 2})", "line 1, column 10: \"a\" given twice"},
+        {"{\"receipt_header\": [\"a", "a text without its closing"},
+        {"{\"receipt_header\": [\"a\nb\"]}", "line 1, column 23: a line break or control"},
+        {R"({"articles": [)", "line 1, column 15: unexpected end of the document"},
+        {"{\"a\": [[1, 2], " + std::string(70, '[') + "]}", "line 1, column 78: nested too deeply"},
         {R"({"articles": "x"})", "articles: expected a list"},
         {R"(["x"])", "the document: expected an object"},
         {R"({"receipt_header": ["\u0410\ud83d"]})", "a lone surrogate"},

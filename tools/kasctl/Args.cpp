@@ -1,4 +1,5 @@
 #include "Subcommand.h"
+#include "kashost/Register.h"
 
 #include <cerrno>
 #include <chrono>
@@ -164,11 +165,8 @@ std::pair<int64_t, int64_t> Args::IntRange(std::size_t i, int64_t min, int64_t m
 }
 
 uint8_t Args::TaxGroup(std::size_t i) {
-    static const char* const kLetters[6] = {"А", "Б", "В", "Г", "Д", "Е"};
-    for (uint8_t g = 0; g < 6; ++g) {
-        if (Word(i) == kLetters[g]) {
-            return g;
-        }
+    if (const auto g = kashost::reg::taxGroupOfLetter(Word(i))) {
+        return *g;
     }
     const std::string& w = Word(i);
     char* end = nullptr;

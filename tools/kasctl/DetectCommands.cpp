@@ -9,7 +9,9 @@
 // order.
 #include "Subcommand.h"
 
-#include "platform/PortDiagnosis.h"
+#include "kasdrv/PortDiagnosis.h"
+#include "kasdrv/PortProbe.h"
+#include "kaswire/Decode.h"
 
 #include <algorithm>
 #include <charconv>
@@ -18,21 +20,11 @@
 #include <string>
 #include <vector>
 
-#if !defined(_WIN32)
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
-
 namespace kasctl {
 
 namespace {
 
-using kasdrv::platform::PortFault;
+using namespace kasdrv::portdiag;
 
 constexpr uint32_t kSpeeds[] = {9600, 19200, 38400};
 
@@ -58,101 +50,37 @@ std::string ModelName(kashost::FirmwareModel model) {
     return "unknown";
 }
 
-#if !defined(_WIN32)
-constexpr uint8_t kDle = 0x10, kStx = 0x02, kEtx = 0x03, kAck = 0x06, kSyn = 0x16;
-
 // Whether a complete, well-formed answer (ACK, SYNs, a frame with a good
 // checksum) comes back to a status request sent at `speed`. Nothing answers
 // at a speed other than the register's: its bytes are noise.
 bool Answers(const std::string& device, uint32_t speed) {
     using Clock = std::chrono::steady_clock;
-    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    termios t{};
-    // Not a line another program holds, and one that takes the settings.
-    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::tcgetattr(fd, &t) == 0;
-    if (ok) {
-        ::cfmakeraw(&t);
-        const speed_t s = speed == 38400 ? B38400 : speed == 19200 ? B19200 : B9600;
-        ::cfsetispeed(&t, s);
-        ::cfsetospeed(&t, s);
-        t.c_cflag |= CLOCAL | CREAD;
-        ok = ::tcsetattr(fd, TCSANOW, &t) == 0;
-        ::tcflush(fd, TCIOFLUSH);
-    }
+    using Kind = kaswire::FrameSplitter::Unit::Kind;
     // The status request (command 0x00) with sequence number 1.
-    static const uint8_t kStatusRequest[] = {kDle, kStx, 0x01, 0x00, 0xFF, kDle, kEtx};
-    ok = ok && ::write(fd, kStatusRequest, sizeof kStatusRequest) ==
-                   static_cast<ssize_t>(sizeof kStatusRequest);
+    static const uint8_t kStatusRequest[] = {0x10, 0x02, 0x01, 0x00, 0xFF, 0x10, 0x03};
     // The ACK comes at once; a busy register sends SYNs, each renewing the wait.
+    kaswire::FrameSplitter splitter;
+    bool acknowledged = false;
+    bool answered = false;
     auto deadline = Clock::now() + std::chrono::milliseconds(500);
-    enum class Step { Ack, Dle, Stx, Body, BodyDle, Done } step = Step::Ack;
-    unsigned sum = 0;
-    while (ok && step != Step::Done && Clock::now() < deadline) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 20) <= 0) {
-            continue;
-        }
-        uint8_t buffer[256];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        for (ssize_t i = 0; ok && i < n && step != Step::Done; ++i) {
-            const uint8_t b = buffer[i];
-            switch (step) {
-            case Step::Ack:
-                ok = b == kAck;
-                step = Step::Dle;
-                deadline = Clock::now() + std::chrono::milliseconds(1728);
-                break;
-            case Step::Dle:
-                if (b == kSyn) {
-                    deadline = Clock::now() + std::chrono::milliseconds(1728);
-                } else {
-                    ok = b == kDle;
-                    step = Step::Stx;
-                }
-                break;
-            case Step::Stx:
-                ok = b == kStx;
-                step = Step::Body;
-                break;
-            case Step::Body:
-                if (b == kDle) {
-                    step = Step::BodyDle;
-                } else {
-                    sum += b;
-                }
-                break;
-            case Step::BodyDle:
-                if (b == kEtx) {
-                    ok = sum % 256 == 0;
-                    step = Step::Done;
-                } else {
-                    ok = b == kDle;
-                    sum += b;
-                    step = Step::Body;
-                }
-                break;
-            case Step::Done:
-                break;
+    const auto asked = AskRaw(device, speed, kStatusRequest, [&](std::span<const uint8_t> bytes) {
+        for (const auto& unit : splitter.Push(bytes)) {
+            if (acknowledged && unit.kind == Kind::Frame) {
+                answered = unit.checksumOk;
+                return false;
             }
+            if (unit.kind != (acknowledged ? Kind::Syn : Kind::Ack)) {
+                return false;
+            }
+            acknowledged = true;
+            deadline = Clock::now() + std::chrono::milliseconds(1728);
         }
-        ok = ok && n >= 0;
-    }
-    ::tcflush(fd, TCIOFLUSH);
-    ::close(fd);
-    return ok && step == Step::Done;
+        return Clock::now() < deadline;
+    });
+    return !asked.has_value() || answered; // without a look here the driver tries each speed
 }
-#else
-// No raw look on Windows: the driver tries each speed itself.
-bool Answers(const std::string&, uint32_t) {
-    return true;
-}
-#endif
 
 Finding Probe(uint8_t port) {
-    using namespace kasdrv::platform;
     Finding f;
     const PortDiagnosis d = DiagnosePort(port, kSpeeds[0]);
     f.device = d.device;
@@ -187,7 +115,6 @@ Finding Probe(uint8_t port) {
     return f;
 }
 
-#if !defined(_WIN32)
 // A finding through a pipe: its texts one after another, each after its length.
 std::string Pack(const Finding& f) {
     std::string out;
@@ -222,108 +149,21 @@ bool Unpack(const std::string& in, Finding& f) {
     return end != std::string::npos && Number(in.data() + at, in.data() + end, f.speed);
 }
 
-// Every port in a child process of its own, all at once. A child that has
-// said nothing after `limit` is stopped and its port reported as such.
+// Every port in a process of its own, all at once. A port whose look has said
+// nothing within 30 s is reported as such.
 std::vector<Finding> ProbeAll(const std::vector<uint8_t>& ports) {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    struct Child {
-        pid_t pid = -1;
-        int fd = -1;
-        std::string said;
-    };
-    std::vector<Child> children(ports.size());
+    const auto said = RunApart(
+        ports.size(), [&](std::size_t i) { return Pack(Probe(ports[i])); },
+        std::chrono::seconds(30));
     std::vector<Finding> found(ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i) {
-        int fds[2];
-        if (::pipe(fds) != 0) {
-            found[i] = Probe(ports[i]);
-            continue;
-        }
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::close(fds[0]);
-            const std::string packed = Pack(Probe(ports[i]));
-            std::size_t done = 0;
-            while (done < packed.size()) {
-                const ssize_t n = ::write(fds[1], packed.data() + done, packed.size() - done);
-                if (n <= 0) {
-                    break;
-                }
-                done += static_cast<std::size_t>(n);
-            }
-            ::_exit(0);
-        }
-        ::close(fds[1]);
-        if (pid < 0) {
-            ::close(fds[0]);
-            found[i] = Probe(ports[i]);
-            continue;
-        }
-        children[i].pid = pid;
-        children[i].fd = fds[0];
-    }
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    for (;;) {
-        std::vector<pollfd> open;
-        std::vector<std::size_t> which;
-        for (std::size_t i = 0; i < children.size(); ++i) {
-            if (children[i].fd >= 0) {
-                open.push_back({children[i].fd, POLLIN, 0});
-                which.push_back(i);
-            }
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            limit - std::chrono::steady_clock::now());
-        if (open.empty() || left.count() <= 0) {
-            break;
-        }
-        if (::poll(open.data(), open.size(), static_cast<int>(left.count())) <= 0) {
-            continue;
-        }
-        for (std::size_t k = 0; k < open.size(); ++k) {
-            if (open[k].revents == 0) {
-                continue;
-            }
-            Child& c = children[which[k]];
-            char buffer[512];
-            const ssize_t n = ::read(c.fd, buffer, sizeof buffer);
-            if (n > 0) {
-                c.said.append(buffer, static_cast<std::size_t>(n));
-            } else {
-                ::close(c.fd);
-                c.fd = -1;
-            }
-        }
-    }
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        Child& c = children[i];
-        if (c.pid < 0) {
-            continue;
-        }
-        const bool late = c.fd >= 0;
-        if (late) {
-            ::kill(c.pid, SIGKILL);
-            ::close(c.fd);
-        }
-        int status = 0;
-        ::waitpid(c.pid, &status, 0);
-        if (!Unpack(c.said, found[i])) {
+        if (!Unpack(said[i].said, found[i])) {
             found[i] = Finding{};
-            found[i].error = late ? "no answer within 30 s" : "the port's probe failed";
+            found[i].error = said[i].late ? "no answer within 30 s" : "the port's probe failed";
         }
     }
     return found;
 }
-#else
-std::vector<Finding> ProbeAll(const std::vector<uint8_t>& ports) {
-    std::vector<Finding> found;
-    for (const uint8_t port : ports) {
-        found.push_back(Probe(port));
-    }
-    return found;
-}
-#endif
 
 std::string Describe(const Finding& f) {
     if (!f.problem.empty()) {

@@ -2,7 +2,10 @@
 
 #include "Subcommand.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
+#include <vector>
 
 namespace kasctl::json {
 
@@ -55,301 +58,156 @@ Value& Value::Add(std::string key, Value v) {
 
 namespace {
 
-class Parser {
-  public:
-    explicit Parser(std::string_view text) : s_(text) {}
+constexpr int kDeepest = 64;
 
-    std::optional<Value> Document() {
-        Value v;
-        if (!ParseValue(v, 0)) {
-            return std::nullopt;
+// Where in the text the n-th token of a kind begins (counted from 0): texts
+// (member names and string values), numbers, or opening brackets. The part
+// before it has been read by the parser already, so it is valid JSON.
+enum class Token { Text, Number, Open };
+
+std::size_t TokenAt(std::string_view s, Token kind, std::size_t n) {
+    bool inText = false;
+    char before = ' ';
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (inText) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inText = false;
+            }
+            continue;
         }
-        Skip();
-        if (at_ < s_.size()) {
-            return Fail("unexpected text after the document");
+        const bool starts = (kind == Token::Text && c == '"') ||
+                            (kind == Token::Open && (c == '{' || c == '[')) ||
+                            (kind == Token::Number && (c == '-' || (c >= '0' && c <= '9')) &&
+                             (before == ' ' || before == ':' || before == ',' || before == '['));
+        if (starts && n-- == 0) {
+            return i;
         }
-        return v;
+        inText = c == '"';
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') {
+            before = c;
+        }
     }
+    return s.size();
+}
+
+// Builds the document from nlohmann's parser events, keeping each number's
+// text as written and the members in their order.
+class Builder : public nlohmann::json_sax<nlohmann::json> {
+  public:
+    explicit Builder(std::string_view text) : text_(text) {}
+
+    bool null() override { return Put(Value()); }
+    bool boolean(bool b) override { return Put(Value::Bool(b)); }
+    // A whole number reads back exactly from its value; any other keeps its text.
+    bool number_integer(number_integer_t n) override { return Number(std::to_string(n)); }
+    bool number_unsigned(number_unsigned_t n) override { return Number(std::to_string(n)); }
+    bool number_float(number_float_t, const string_t& s) override { return Number(s); }
+    bool string(string_t& s) override {
+        ++texts_;
+        return Put(Value::String(std::move(s)));
+    }
+    bool binary(binary_t&) override { return false; }
+    bool start_object(std::size_t) override { return Open(Value::Object()); }
+    bool key(string_t& k) override {
+        ++texts_;
+        if (stack_.back()->Find(k) != nullptr) {
+            return Fail(TokenAt(text_, Token::Text, texts_ - 1), "\"" + k + "\" given twice");
+        }
+        key_ = std::move(k);
+        return true;
+    }
+    bool end_object() override { return Close(); }
+    bool start_array(std::size_t) override { return Open(Value::Array()); }
+    bool end_array() override { return Close(); }
+    bool parse_error(std::size_t byte, const std::string& token,
+                     const nlohmann::detail::exception& ex) override {
+        const std::string what = ex.what();
+        const auto has = [&what](const char* part) { return what.find(part) != std::string::npos; };
+        std::string said = "unexpected character";
+        if (token.empty() || has("unexpected end of input")) {
+            said = "unexpected end of the document";
+        } else if (has("missing closing quote")) {
+            said = "a text without its closing '\"'";
+        } else if (has("control character")) {
+            said = "a line break or control character inside a text (write \\n)";
+        } else if (has("surrogate")) {
+            said = "a lone surrogate in a \\u escape";
+        } else if (has("\\u")) {
+            said = "a malformed \\u escape";
+        } else if (has("number") || has("digit")) {
+            said = "malformed number";
+        }
+        // The parser counts the bytes it has read; the offending one is the last.
+        return Fail(byte == 0 ? 0 : byte - 1, said);
+    }
+
+    Value& document() { return root_; }
     const std::string& error() const { return error_; }
 
   private:
-    static constexpr int kDeepest = 64;
-
-    std::nullopt_t Fail(const std::string& what) {
-        if (error_.empty()) {
-            std::size_t line = 1;
-            std::size_t column = 1;
-            for (std::size_t i = 0; i < at_ && i < s_.size(); ++i) {
-                if (s_[i] == '\n') {
-                    ++line;
-                    column = 1;
-                } else if ((static_cast<unsigned char>(s_[i]) & 0xC0) != 0x80) {
-                    ++column;
-                }
-            }
-            error_ =
-                "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what;
+    bool Number(const std::string& text) {
+        ++numbers_;
+        if (text.find_first_of("eE") != std::string::npos) {
+            const std::size_t at =
+                TokenAt(text_, Token::Number, numbers_ - 1) + text.find_first_of("eE");
+            return Fail(at, "write the number without an exponent");
         }
-        return std::nullopt;
+        return Put(Value::Number(text));
     }
-    bool Failed(const std::string& what) {
-        Fail(what);
+    Value* Place(Value v) {
+        if (stack_.empty()) {
+            root_ = std::move(v);
+            return &root_;
+        }
+        Value& parent = *stack_.back();
+        if (parent.kind == Value::Kind::Array) {
+            parent.items.push_back(std::move(v));
+            return &parent.items.back();
+        }
+        return &parent.Add(std::move(key_), std::move(v));
+    }
+    bool Put(Value v) {
+        Place(std::move(v));
+        return true;
+    }
+    bool Open(Value v) {
+        ++opened_;
+        if (stack_.size() >= kDeepest) {
+            return Fail(TokenAt(text_, Token::Open, opened_ - 1), "nested too deeply");
+        }
+        stack_.push_back(Place(std::move(v)));
+        return true;
+    }
+    bool Close() {
+        stack_.pop_back();
+        return true;
+    }
+    bool Fail(std::size_t at, const std::string& what) {
+        std::size_t line = 1;
+        std::size_t column = 1;
+        for (std::size_t i = 0; i < at && i < text_.size(); ++i) {
+            if (text_[i] == '\n') {
+                ++line;
+                column = 1;
+            } else if ((static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80) {
+                ++column;
+            }
+        }
+        error_ =
+            "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what;
         return false;
     }
 
-    void Skip() {
-        while (at_ < s_.size() &&
-               (s_[at_] == ' ' || s_[at_] == '\t' || s_[at_] == '\n' || s_[at_] == '\r')) {
-            ++at_;
-        }
-    }
-
-    bool Literal(std::string_view word) {
-        if (s_.substr(at_, word.size()) != word) {
-            return Failed("unexpected character");
-        }
-        at_ += word.size();
-        return true;
-    }
-
-    bool ParseValue(Value& v, int depth) {
-        Skip();
-        if (depth > kDeepest) {
-            return Failed("nested too deeply");
-        }
-        if (at_ >= s_.size()) {
-            return Failed("unexpected end of the document");
-        }
-        const char c = s_[at_];
-        if (c == '{') {
-            return ParseObject(v, depth);
-        }
-        if (c == '[') {
-            ++at_;
-            v = Value::Array();
-            Skip();
-            if (at_ < s_.size() && s_[at_] == ']') {
-                ++at_;
-                return true;
-            }
-            for (;;) {
-                v.items.emplace_back();
-                if (!ParseValue(v.items.back(), depth + 1)) {
-                    return false;
-                }
-                Skip();
-                if (at_ < s_.size() && s_[at_] == ',') {
-                    ++at_;
-                } else if (at_ < s_.size() && s_[at_] == ']') {
-                    ++at_;
-                    return true;
-                } else {
-                    return Failed("expected ',' or ']'");
-                }
-            }
-        }
-        if (c == '"') {
-            v = Value::String({});
-            return ParseString(v.text);
-        }
-        if (c == 't' || c == 'f') {
-            v = Value::Bool(c == 't');
-            return Literal(c == 't' ? "true" : "false");
-        }
-        if (c == 'n') {
-            v = Value();
-            return Literal("null");
-        }
-        if (c == '-' || (c >= '0' && c <= '9')) {
-            return ParseNumber(v);
-        }
-        return Failed("unexpected character");
-    }
-
-    bool ParseObject(Value& v, int depth) {
-        ++at_;
-        v = Value::Object();
-        Skip();
-        if (at_ < s_.size() && s_[at_] == '}') {
-            ++at_;
-            return true;
-        }
-        for (;;) {
-            Skip();
-            if (at_ >= s_.size() || s_[at_] != '"') {
-                return Failed("expected a member name in double quotes");
-            }
-            std::string key;
-            const std::size_t keyAt = at_;
-            if (!ParseString(key)) {
-                return false;
-            }
-            if (v.Find(key) != nullptr) {
-                at_ = keyAt;
-                return Failed("\"" + key + "\" given twice");
-            }
-            Skip();
-            if (at_ >= s_.size() || s_[at_] != ':') {
-                return Failed("expected ':'");
-            }
-            ++at_;
-            Value member;
-            if (!ParseValue(member, depth + 1)) {
-                return false;
-            }
-            v.Add(std::move(key), std::move(member));
-            Skip();
-            if (at_ < s_.size() && s_[at_] == ',') {
-                ++at_;
-            } else if (at_ < s_.size() && s_[at_] == '}') {
-                ++at_;
-                return true;
-            } else {
-                return Failed("expected ',' or '}'");
-            }
-        }
-    }
-
-    bool ParseNumber(Value& v) {
-        const std::size_t start = at_;
-        auto digits = [this] {
-            const std::size_t from = at_;
-            while (at_ < s_.size() && s_[at_] >= '0' && s_[at_] <= '9') {
-                ++at_;
-            }
-            return at_ - from;
-        };
-        if (s_[at_] == '-') {
-            ++at_;
-        }
-        const std::size_t intAt = at_;
-        const std::size_t whole = digits();
-        if (whole == 0 || (whole > 1 && s_[intAt] == '0')) {
-            return Failed("malformed number");
-        }
-        if (at_ < s_.size() && s_[at_] == '.') {
-            ++at_;
-            if (digits() == 0) {
-                return Failed("malformed number");
-            }
-        }
-        if (at_ < s_.size() && (s_[at_] == 'e' || s_[at_] == 'E')) {
-            return Failed("write the number without an exponent");
-        }
-        v = Value::Number(std::string(s_.substr(start, at_ - start)));
-        return true;
-    }
-
-    static void PutUtf8(std::string& out, uint32_t cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-
-    bool Hex4(uint32_t& cp) {
-        if (at_ + 4 > s_.size()) {
-            return Failed("malformed \\u escape");
-        }
-        cp = 0;
-        for (int k = 0; k < 4; ++k) {
-            const char h = s_[at_++];
-            cp <<= 4;
-            if (h >= '0' && h <= '9') {
-                cp |= static_cast<uint32_t>(h - '0');
-            } else if (h >= 'a' && h <= 'f') {
-                cp |= static_cast<uint32_t>(h - 'a' + 10);
-            } else if (h >= 'A' && h <= 'F') {
-                cp |= static_cast<uint32_t>(h - 'A' + 10);
-            } else {
-                return Failed("malformed \\u escape");
-            }
-        }
-        return true;
-    }
-
-    bool ParseString(std::string& out) {
-        ++at_; // the opening quote
-        for (;;) {
-            if (at_ >= s_.size()) {
-                return Failed("a text without its closing '\"'");
-            }
-            const char c = s_[at_];
-            if (c == '"') {
-                ++at_;
-                return true;
-            }
-            if (static_cast<unsigned char>(c) < 0x20) {
-                return Failed("a line break or control character inside a text (write \\n)");
-            }
-            if (c != '\\') {
-                out += c;
-                ++at_;
-                continue;
-            }
-            if (++at_ >= s_.size()) {
-                return Failed("a text without its closing '\"'");
-            }
-            const char e = s_[at_++];
-            switch (e) {
-            case '"':
-            case '\\':
-            case '/':
-                out += e;
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 'b':
-                out += '\b';
-                break;
-            case 'f':
-                out += '\f';
-                break;
-            case 'u': {
-                uint32_t cp = 0;
-                if (!Hex4(cp)) {
-                    return false;
-                }
-                if (cp >= 0xD800 && cp < 0xDC00) {
-                    uint32_t low = 0;
-                    if (s_.substr(at_, 2) != "\\u" || (at_ += 2, !Hex4(low)) || low < 0xDC00 ||
-                        low >= 0xE000) {
-                        return Failed("a lone surrogate in a \\u escape");
-                    }
-                    cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                } else if (cp >= 0xDC00 && cp < 0xE000) {
-                    return Failed("a lone surrogate in a \\u escape");
-                }
-                PutUtf8(out, cp);
-                break;
-            }
-            default:
-                --at_;
-                return Failed(std::string("unknown escape \\") + e);
-            }
-        }
-    }
-
-    std::string_view s_;
-    std::size_t at_ = 0;
+    std::string_view text_;
+    Value root_;
+    std::vector<Value*> stack_; // the open arrays and objects; each lives in its parent
+    std::string key_;
+    std::size_t texts_ = 0;
+    std::size_t numbers_ = 0;
+    std::size_t opened_ = 0;
     std::string error_;
 };
 
@@ -420,10 +278,16 @@ std::optional<Value> Parse(std::string_view text, std::string& error) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3); // a byte order mark some editors write
     }
-    Parser parser(text);
-    auto v = parser.Document();
-    error = parser.error();
-    return v;
+    Builder builder(text);
+    const bool ok = nlohmann::json::sax_parse(text, &builder);
+    error = builder.error();
+    if (!ok) {
+        if (error.empty()) {
+            error = "line 1, column 1: not a JSON document";
+        }
+        return std::nullopt;
+    }
+    return std::move(builder.document());
 }
 
 std::string Write(const Value& v) {

@@ -1,6 +1,8 @@
 // How results reach stdout: aligned label/value lines, or one JSON object.
 #include "Subcommand.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -111,23 +113,9 @@ std::string JsonKey(std::string_view label) {
 }
 
 std::string JsonString(std::string_view utf8) {
-    std::string out = "\"";
-    for (const char c : utf8) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (u < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    // Bytes that are not UTF-8 (the driver's texts are converted before) become U+FFFD.
+    return nlohmann::json(std::string(utf8))
+        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 void PrintLine(std::string_view label, std::string_view value) {

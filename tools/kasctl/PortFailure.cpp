@@ -1,6 +1,6 @@
 #include "PortFailure.h"
 
-#include "platform/PortDiagnosis.h"
+#include "kasdrv/PortDiagnosis.h"
 
 #include <cstdio>
 
@@ -9,8 +9,8 @@ namespace kasctl {
 void ReportPortFailure(uint8_t port, uint32_t baud) {
     std::fprintf(stderr, "kasctl: cannot open port COM%u at %u bit/s\n",
                  static_cast<unsigned>(port), static_cast<unsigned>(baud));
-    const auto diagnosis = kasdrv::platform::DiagnosePort(port, baud);
-    for (const std::string& line : kasdrv::platform::DescribePortDiagnosis(diagnosis)) {
+    const auto diagnosis = kasdrv::portdiag::DiagnosePort(port, baud);
+    for (const std::string& line : kasdrv::portdiag::DescribePortDiagnosis(diagnosis)) {
         std::fprintf(stderr, "  %s\n", line.c_str());
     }
 }

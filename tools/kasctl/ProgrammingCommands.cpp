@@ -2,6 +2,7 @@
 // rates, fiscalization, articles, spacing and contrast, the three modes,
 // and the logo.
 #include "Subcommand.h"
+#include "kashost/Register.h"
 
 #include <cstdio>
 #include <fstream>
@@ -181,19 +182,16 @@ int16_t Logo(Args& args) {
         return 0;
     }
     uint16_t password = 0;
-    // The limits the console uses for the two models; RX-410F by default.
-    uint16_t maxWidth = 448;
-    uint16_t maxHeight = 1050;
+    // The logo limits of the model; RX-410F by default.
+    const auto* model = kashost::reg::factsOf(kashost::FirmwareModel::Rx410f);
     FPBOOL doubleHeight = 0;
     FPBOOL invert = 0;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& w = args.Word(i);
         if (w == "rx410") {
-            maxWidth = 448;
-            maxHeight = 1050;
+            model = kashost::reg::factsOf(kashost::FirmwareModel::Rx410f);
         } else if (w == "rx520") {
-            maxWidth = 352;
-            maxHeight = 312;
+            model = kashost::reg::factsOf(kashost::FirmwareModel::Rx520l);
         } else if (w == "double") {
             doubleHeight = -1;
         } else if (w == "invert") {
@@ -212,7 +210,8 @@ int16_t Logo(Args& args) {
         args.Fail("top-down BMP files are not supported; save the image bottom-up");
         return 0;
     }
-    return FPLoadBMP(password, maxWidth, maxHeight, &bitmap, doubleHeight, invert);
+    return FPLoadBMP(password, model->logoMaxWidth, model->logoMaxHeight, &bitmap, doubleHeight,
+                     invert);
 }
 
 int16_t LogoOn(Args& args) {

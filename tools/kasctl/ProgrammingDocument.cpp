@@ -1,4 +1,5 @@
 #include "ProgrammingDocument.h"
+#include "kashost/Register.h"
 
 #include "Subcommand.h"
 
@@ -13,7 +14,7 @@ namespace {
 using json::Value;
 using Kind = Value::Kind;
 
-constexpr const char* kGroupLetters[6] = {"А", "Б", "В", "Г", "Д", "Е"};
+constexpr const auto& kGroupLetters = kashost::reg::kTaxGroupLetters;
 constexpr std::string_view kFormat = "kasctl programming 1";
 
 // Reads the members of one object, naming the path of each in its error.
@@ -189,29 +190,7 @@ std::string Percent(int32_t hundredths) {
 // A text as the register keeps it: the driver sends І, і and № as I, i and N,
 // Ґ and ґ as Ў and ў, and they read back so.
 std::string AsKept(const std::string& utf8) {
-    std::string text = ToDriverText(utf8);
-    for (char& c : text) {
-        switch (static_cast<unsigned char>(c)) {
-        case 0xB2:
-            c = 'I';
-            break;
-        case 0xB3:
-            c = 'i';
-            break;
-        case 0xB9:
-            c = 'N';
-            break;
-        case 0xA5:
-            c = static_cast<char>(0xA1);
-            break;
-        case 0xB4:
-            c = static_cast<char>(0xA2);
-            break;
-        default:
-            break;
-        }
-    }
-    return text;
+    return kashost::reg::asKept(ToDriverText(utf8));
 }
 
 bool SameText(const std::string& a, const std::string& b) {
@@ -330,7 +309,7 @@ std::optional<ProgrammingDocument> DocumentFromJson(const Value& v, std::string&
             r.OnlyKnown(*item, {"group", "rate", "levy"}, at);
             if (item->Find("group") != nullptr && r.Group(*item, "group", at) != i) {
                 r.Fail(at + ".group", std::string("the rates go by group from А on; expected ") +
-                                          kGroupLetters[i]);
+                                          std::string(kGroupLetters[i]));
             }
             const auto rate = static_cast<int32_t>(r.Money(*item, "rate", at));
             const auto levy = static_cast<int32_t>(r.Money(*item, "levy", at, false));
@@ -421,7 +400,7 @@ Value DocumentToJson(const ProgrammingDocument& d) {
         Value& rates = t.Add("rates", Value::Array());
         for (std::size_t i = 0; i < d.taxRates->rates.size(); ++i) {
             Value rate = Value::Object();
-            rate.Add("group", Value::String(kGroupLetters[i % 6]));
+            rate.Add("group", Value::String(std::string(kGroupLetters[i % 6])));
             rate.Add("rate", Value::Number(FormatMoney(d.taxRates->rates[i].first)));
             if (d.taxRates->levy) {
                 rate.Add("levy", Value::Number(FormatMoney(d.taxRates->rates[i].second)));
@@ -435,7 +414,7 @@ Value DocumentToJson(const ProgrammingDocument& d) {
         item.Add("code", Value::Number(a.code));
         item.Add("name", Value::String(a.name));
         item.Add("price", Value::Number(FormatMoney(a.price)));
-        item.Add("group", Value::String(kGroupLetters[a.group % 6]));
+        item.Add("group", Value::String(std::string(kGroupLetters[a.group % 6])));
         item.Add("decimals", Value::Number(a.decimals));
         articles.items.push_back(std::move(item));
     }
@@ -539,7 +518,7 @@ void MergeArticles(std::vector<ArticleEntry>& into, const std::vector<ArticleEnt
 std::string DescribeRates(const TaxRateSet& r) {
     std::string text = r.added ? "added" : "included";
     for (std::size_t i = 0; i < r.rates.size(); ++i) {
-        text += std::string(", ") + kGroupLetters[i % 6] + " " + Percent(r.rates[i].first);
+        text += ", " + std::string(kGroupLetters[i % 6]) + " " + Percent(r.rates[i].first);
         if (r.levy) {
             text += " + " + Percent(r.rates[i].second);
         }
@@ -548,8 +527,8 @@ std::string DescribeRates(const TaxRateSet& r) {
 }
 
 std::string DescribeArticle(const ArticleEntry& a) {
-    return Quoted(a.name) + " " + FormatMoney(a.price) + " " + kGroupLetters[a.group % 6] +
-           " decimals " + std::to_string(a.decimals);
+    return Quoted(a.name) + " " + FormatMoney(a.price) + " " +
+           std::string(kGroupLetters[a.group % 6]) + " decimals " + std::to_string(a.decimals);
 }
 
 std::string DescribeTaxpayer(const TaxpayerLines& t) {

@@ -1,6 +1,7 @@
 // Reading data out of the register: day totals, receipt sums, tax rates,
 // articles, counters, passwords, cash and raw memory.
 #include "Subcommand.h"
+#include "kashost/Register.h"
 
 #include <array>
 #include <cstdio>
@@ -11,8 +12,8 @@ namespace kasctl {
 
 namespace {
 
-const char* const kGroups[6] = {"А", "Б", "В", "Г", "Д", "Е"};
-const char* const kForms[4] = {"card", "credit", "cheque", "cash"};
+using kashost::reg::kPaymentForms;
+using kashost::reg::kTaxGroupLetters;
 
 // Hundredths of a percent as "20.00%".
 std::string Percent(int64_t hundredths) {
@@ -34,9 +35,9 @@ std::string Quantity(uint32_t value, uint8_t decimals) {
 
 template <std::size_t N>
 void PrintSums(const std::string& prefix, const std::array<int64_t, N>& sums,
-               const char* const* names) {
+               const std::array<std::string_view, N>& names) {
     for (std::size_t k = 0; k < N; ++k) {
-        PrintMoney(prefix + " " + names[k], sums[k]);
+        PrintMoney(prefix + " " + std::string(names[k]), sums[k]);
     }
 }
 
@@ -46,13 +47,13 @@ int16_t DayReport(Args&) {
         return 0;
     }
     PrintNumber("last sale receipt", d->saleReceipts);
-    PrintSums("sales, group", d->saleByGroup, kGroups);
-    PrintSums("sales,", d->saleByForm, kForms);
+    PrintSums("sales, group", d->saleByGroup, kTaxGroupLetters);
+    PrintSums("sales,", d->saleByForm, kPaymentForms);
     PrintMoney("sales, markups", d->saleMarkups);
     PrintMoney("sales, discounts", d->saleDiscounts);
     PrintNumber("last payout receipt", d->payoutReceipts);
-    PrintSums("payouts, group", d->payoutByGroup, kGroups);
-    PrintSums("payouts,", d->payoutByForm, kForms);
+    PrintSums("payouts, group", d->payoutByGroup, kTaxGroupLetters);
+    PrintSums("payouts,", d->payoutByForm, kPaymentForms);
     PrintMoney("payouts, markups", d->payoutMarkups);
     PrintMoney("payouts, discounts", d->payoutDiscounts);
     PrintMoney("service deposits", d->serviceDeposits);
@@ -64,10 +65,10 @@ int16_t CheckSums(Args&) {
     const auto sums = kashost::readReceiptSums();
     if (sums) {
         for (int k = 0; k < 6; ++k) {
-            PrintMoney(std::string("group ") + kGroups[k], sums->byGroup[k]);
+            PrintMoney("group " + std::string(kTaxGroupLetters[k]), sums->byGroup[k]);
         }
         for (int k = 0; k < 4; ++k) {
-            PrintMoney(kForms[k], sums->byForm[k]);
+            PrintMoney(kPaymentForms[k], sums->byForm[k]);
         }
     }
     return ResultOf(sums);
@@ -91,7 +92,7 @@ int16_t TaxRates(Args&) {
     PrintLine("tax", r->addedTax ? "added on top" : "included");
     PrintFlag("levies", r->levy ? -1 : 0);
     for (std::size_t k = 0; k < r->records.size() && k < 5; ++k) {
-        PrintLine(std::string("group ") + kGroups[k],
+        PrintLine("group " + std::string(kTaxGroupLetters[k]),
                   RateText(r->levy, r->records[k].rate, r->records[k].levyRate));
     }
     return -1;
@@ -106,7 +107,7 @@ int16_t TaxRatesMemory(Args&) {
     PrintLine("tax", r->addedTax ? "added on top" : "included");
     PrintFlag("levies", r->levy ? -1 : 0);
     for (int k = 0; k < r->count && k < 5; ++k) {
-        PrintLine(std::string("group ") + kGroups[k],
+        PrintLine("group " + std::string(kTaxGroupLetters[k]),
                   RateText(r->levy, r->rates[k], r->levyRates[k]));
     }
     return -1;
@@ -123,7 +124,7 @@ int16_t Article(Args& args) {
     }
     PrintLine("name", FromDriverText(a->name.c_str()));
     PrintMoney("price", a->price);
-    PrintLine("tax group", a->taxGroup ? kGroups[*a->taxGroup] : "?");
+    PrintLine("tax group", a->taxGroup ? kTaxGroupLetters[*a->taxGroup % 6] : "?");
     PrintLine("sold", Quantity(a->saleQuantity, a->saleDecimals));
     PrintMoney("sales sum", a->saleSum);
     PrintLine("returned", Quantity(a->returnQuantity, a->returnDecimals));

@@ -1,5 +1,6 @@
 // Receipts, service cash and operators.
 #include "Subcommand.h"
+#include "kashost/Register.h"
 
 #include <array>
 #include <limits>
@@ -8,7 +9,7 @@ namespace kasctl {
 
 namespace {
 
-constexpr uint8_t kUnitQuantityFlag = 0x80;
+using kashost::reg::kUnitQuantityFlag;
 
 // "1.5" → 15 with one decimal place; up to three places, "," or ".".
 bool ParseQuantity(Args& args, std::size_t i, int32_t& quantity, uint8_t& decimals) {
@@ -37,7 +38,7 @@ bool ParseQuantity(Args& args, std::size_t i, int32_t& quantity, uint8_t& decima
 
 // 0-3 or card, credit, cheque, cash.
 uint8_t PaymentForm(Args& args, std::size_t i) {
-    static constexpr std::array<std::string_view, 4> kForms = {"card", "credit", "cheque", "cash"};
+    const auto& kForms = kashost::reg::kPaymentForms;
     for (std::size_t f = 0; f < kForms.size(); ++f) {
         if (args.Word(i) == kForms[f]) {
             return static_cast<uint8_t>(f);

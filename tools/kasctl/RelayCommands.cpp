@@ -4,17 +4,17 @@
 
 #if !defined(_WIN32)
 
+#include "kasdrv/PortProbe.h"
+#include "kaspty/Pty.h"
 #include "kaswire/Decode.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
+#include <memory>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace kasctl {
@@ -25,30 +25,6 @@ volatile std::sig_atomic_t stopRelay = 0;
 
 void StopRelay(int) {
     stopRelay = 1;
-}
-
-speed_t Speed(long baud) {
-    return baud == 38400 ? B38400 : baud == 19200 ? B19200 : B9600;
-}
-
-bool MakeRaw(int fd, long baud) {
-    termios t{};
-    if (::tcgetattr(fd, &t) != 0) {
-        return false;
-    }
-    ::cfmakeraw(&t);
-    ::cfsetispeed(&t, Speed(baud));
-    ::cfsetospeed(&t, Speed(baud));
-    t.c_cflag |= CLOCAL | CREAD;
-    return ::tcsetattr(fd, TCSANOW, &t) == 0;
-}
-
-std::string DevicesDirectory() {
-    if (const char* env = std::getenv("KASDRV_DEVICES"); env != nullptr && *env != '\0') {
-        return env;
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : ".") + "/.kasdrv/dosdevices";
 }
 
 // --port N --device PATH [--baud B] [--log FILE]
@@ -90,28 +66,26 @@ int16_t Relay(Args& args) {
                      std::strerror(errno));
         return 0;
     }
-    MakeRaw(line, baud);
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-        std::fprintf(stderr, "kasctl relay: no pseudo-terminal: %s\n", std::strerror(errno));
+    kaspty::MakeRaw(line, static_cast<int>(baud));
+    // Held open so that the pseudo-terminal lives between host programs.
+    std::unique_ptr<kaspty::PseudoTerminal> pty;
+    try {
+        pty = std::make_unique<kaspty::PseudoTerminal>(static_cast<int>(baud));
+    } catch (const std::system_error& e) {
+        std::fprintf(stderr, "kasctl relay: no pseudo-terminal: %s\n", e.code().message().c_str());
         ::close(line);
         return 0;
     }
-    const std::string slavePath = ::ptsname(master);
-    // Held open so that the pseudo-terminal lives between host programs.
-    const int slave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY);
-    MakeRaw(slave, baud);
-    const std::string dir = DevicesDirectory();
+    const int master = pty->master();
+    const std::string& slavePath = pty->slavePath();
+    std::string dir = kasdrv::portdiag::DevicesDirectory();
+    if (dir.empty()) {
+        dir = "./.kasdrv/dosdevices";
+    }
     const std::string link = dir + "/com" + std::to_string(port);
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    std::filesystem::remove(link, ec);
-    std::filesystem::create_symlink(slavePath, link, ec);
-    if (ec) {
+    if (const std::error_code ec = kaspty::LinkTo(slavePath, link)) {
         std::fprintf(stderr, "kasctl relay: cannot link %s: %s\n", link.c_str(),
                      ec.message().c_str());
-        ::close(slave);
-        ::close(master);
         ::close(line);
         return 0;
     }
@@ -167,12 +141,10 @@ int16_t Relay(Args& args) {
             print(k == 0 ? decoder.FromHost(bytes) : decoder.FromRegister(bytes));
         }
     }
-    std::filesystem::remove(link, ec);
+    kaspty::Unlink(slavePath, link);
     if (log != nullptr) {
         std::fclose(log);
     }
-    ::close(slave);
-    ::close(master);
     ::close(line);
     return ok ? -1 : 0;
 }

@@ -14,7 +14,10 @@
 #include "kasemu/Faults.h"
 #include "kasemu/Model.h"
 #include "kasemu/Port.h"
-#include "kaswire/Decode.h"
+
+namespace kaswire {
+class ExchangeDecoder;
+}
 
 namespace kasemu {
 
@@ -32,6 +35,7 @@ int baudOfIndex(int index); // 0 9600, 1 19200, 2 38400
 class Link {
   public:
     Link(Port& port, Model& model, std::mutex& modelMutex, FaultQueue& faults, LinkConfig config);
+    ~Link();
 
     // Serves until the port shuts down.
     void run();

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <iostream>
 
+#include "kaswire/Decode.h"
+
 namespace kasemu {
 
 namespace {
@@ -71,6 +73,8 @@ Link::Link(Port& port, Model& model, std::mutex& modelMutex, FaultQueue& faults,
     std::lock_guard lock(modelMutex_);
     baud_ = baudOfIndex(model_.state().lineSpeedIndex);
 }
+
+Link::~Link() = default;
 
 void Link::run() {
     while (poll(200ms)) {

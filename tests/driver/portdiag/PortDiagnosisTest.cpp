@@ -1,6 +1,6 @@
 // The port diagnosis against real files, links and pseudo-terminals in a
 // scratch devices directory, and its pure parts against plain values.
-#include "platform/PortDiagnosis.h"
+#include "kasdrv/PortDiagnosis.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,10 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using kasdrv::platform::DescribePortDiagnosis;
-using kasdrv::platform::DiagnosePort;
-using kasdrv::platform::PortDiagnosis;
-using kasdrv::platform::PortFault;
+using kasdrv::portdiag::DescribePortDiagnosis;
+using kasdrv::portdiag::DiagnosePort;
+using kasdrv::portdiag::PortDiagnosis;
+using kasdrv::portdiag::PortFault;
 
 namespace {
 
@@ -146,7 +146,7 @@ TEST(PortDiagnosisRules, OpenErrorsMapToFaults) {
         {0, PortFault::None},
     };
     for (const auto& [error, fault] : cases) {
-        EXPECT_EQ(kasdrv::platform::ClassifyOpenError(error), fault) << error;
+        EXPECT_EQ(kasdrv::portdiag::ClassifyOpenError(error), fault) << error;
     }
 }
 
@@ -158,9 +158,9 @@ TEST(PortDiagnosisRules, LockHoldersMatchDeviceAndInodeButNotWaiters) {
                               "4: OFDLCK ADVISORY  READ  -1 00:1a:6 0 EOF\n"
                               "5: FLOCK  ADVISORY  WRITE 4242 00:1a:6 0 EOF\n"
                               "garbage\n";
-    EXPECT_EQ(kasdrv::platform::LockHolders(locks, 0x00, 0x1a, 6), std::vector<long>{4242});
-    EXPECT_EQ(kasdrv::platform::LockHolders(locks, 0xfd, 0x01, 6), std::vector<long>{888});
-    EXPECT_TRUE(kasdrv::platform::LockHolders(locks, 0x00, 0x1a, 7).empty());
+    EXPECT_EQ(kasdrv::portdiag::LockHolders(locks, 0x00, 0x1a, 6), std::vector<long>{4242});
+    EXPECT_EQ(kasdrv::portdiag::LockHolders(locks, 0xfd, 0x01, 6), std::vector<long>{888});
+    EXPECT_TRUE(kasdrv::portdiag::LockHolders(locks, 0x00, 0x1a, 7).empty());
 }
 
 TEST(PortDiagnosisRules, PermissionAdviceFitsTheUsersGroups) {

@@ -1,12 +1,12 @@
 // The parts of the port diagnosis that need no system call: naming faults,
 // reading /proc/locks, and the advice given for each fault.
-#include "platform/PortDiagnosis.h"
+#include "kasdrv/PortDiagnosis.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
 
-namespace kasdrv::platform {
+namespace kasdrv::portdiag {
 
 std::string_view PortFaultName(PortFault fault) {
     switch (fault) {
@@ -222,4 +222,4 @@ std::vector<std::string> DescribePortDiagnosis(const PortDiagnosis& d) {
     return lines;
 }
 
-} // namespace kasdrv::platform
+} // namespace kasdrv::portdiag

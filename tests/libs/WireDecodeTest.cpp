@@ -1,4 +1,4 @@
-// The line decoder of the relay and the emulator's trace, on bytes as they
+// The line decoder of the relay, the emulator's trace and detect, on bytes as they
 // pass: frames cut out of a stream, commands and answers in words.
 #include "kaswire/Decode.h"
 

@@ -4,7 +4,7 @@
 // driver's interface stays as it is (FPInit only says yes or no).
 //
 // Nothing here prints. Built into the static library kasdrv_portdiag, which
-// hosts link beside libkasdrv.
+// hosts link beside libkasdrv; the driver's own sources stay private to it.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kasdrv::platform {
+namespace kasdrv::portdiag {
 
 enum class PortFault {
     None,         // the port opens and takes the line settings
@@ -65,4 +65,4 @@ PortFault ClassifyOpenError(int error);
 std::vector<long> LockHolders(std::string_view procLocks, unsigned major, unsigned minor,
                               unsigned long inode);
 
-} // namespace kasdrv::platform
+} // namespace kasdrv::portdiag

@@ -2,8 +2,9 @@
 // name and fields from the host, the status, result and reply fields from the
 // register, each line stamped with the time since the exchange began.
 //
-// Written from the wire format alone, for tracing: it judges nothing and
-// changes nothing that passes.
+// Written from the wire format alone, for tracing and for hosts that cut what
+// they hear into frames (kasctl detect): it judges nothing and changes nothing
+// that passes. The driver and the emulator keep codecs of their own.
 #pragma once
 
 #include <chrono>

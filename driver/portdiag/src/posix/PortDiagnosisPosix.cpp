@@ -1,6 +1,6 @@
 // The port opened as the POSIX serial port opens it (name, speed, open, lock,
 // terminal), stopping at the first step that fails.
-#include "platform/PortDiagnosis.h"
+#include "kasdrv/PortDiagnosis.h"
 #include "platform/PortName.h"
 #include "platform/posix/BaudRate.h"
 
@@ -20,7 +20,11 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace kasdrv::platform {
+namespace kasdrv::portdiag {
+
+using platform::BaudConstant;
+using platform::PortDevicePath;
+using platform::PortDevicesDirectory;
 
 namespace {
 
@@ -220,4 +224,4 @@ PortDiagnosis DiagnosePort(uint8_t portNumber, uint32_t baud) {
     return d;
 }
 
-} // namespace kasdrv::platform
+} // namespace kasdrv::portdiag

@@ -1,11 +1,13 @@
 // The port opened as the Win32 serial port opens it (unshared, existing device
 // only), and its line settings read back.
-#include "platform/PortDiagnosis.h"
+#include "kasdrv/PortDiagnosis.h"
 #include "platform/PortName.h"
 
 #include <windows.h>
 
-namespace kasdrv::platform {
+namespace kasdrv::portdiag {
+
+using platform::PortDevicePath;
 
 namespace {
 
@@ -80,4 +82,4 @@ PortDiagnosis DiagnosePort(uint8_t portNumber, uint32_t baud) {
     return d;
 }
 
-} // namespace kasdrv::platform
+} // namespace kasdrv::portdiag
