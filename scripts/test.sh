@@ -21,6 +21,14 @@ KAS_BUILD_DIR=build scripts/build.sh -DCMAKE_INSTALL_PREFIX=/usr
 stamp "tests"
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300)
 
+stamp "console pictures (user guide)"
+pictures=$(mktemp -d)
+scripts/console-pictures.sh build/bin "$pictures"
+for picture in docs/images/*.png; do
+  [ -s "$pictures/$(basename "$picture")" ] || { echo "not made: $picture" >&2; exit 1; }
+done
+rm -rf "$pictures"
+
 stamp "sanitizer build (clang: driver, emulator, fuzz targets)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DKAS_FUZZ=ON -DKAS_BUILD_CONSOLE=OFF \

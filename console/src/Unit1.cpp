@@ -23,9 +23,11 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -52,6 +54,17 @@ class CompactTabStyle final : public QProxyStyle {
             return 10;
         }
         return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+// The page control, which tells the room its pages have before it is shown.
+class PageControl final : public QTabWidget {
+  public:
+    using QTabWidget::QTabWidget;
+    QSize pageSize() const {
+        QStyleOptionTabWidgetFrame option;
+        initStyleOption(&option);
+        return style()->subElementRect(QStyle::SE_TabWidgetTabContents, &option, this).size();
     }
 };
 
@@ -110,7 +123,7 @@ void TForm1::buildWindow() {
     banner_->setGeometry(6, 5, 499, 56);
     banner_->setPixmap(QPixmap(QStringLiteral(":/kasmon/banner.png")));
 
-    pages_ = new QTabWidget(this);
+    pages_ = new PageControl(this);
     pages_->setGeometry(2, 64, 511, 457);
     pages_->tabBar()->setAttribute(Qt::WA_Hover); // hot-tracking tabs
     auto* tabStyle = new CompactTabStyle;
@@ -158,8 +171,47 @@ void TForm1::buildWindow() {
         panels_[i] = panel;
     }
 
+    layOutPages();
+
     // The design state: what a closed link allows.
     applyConnectionState(ConnectionState::Closed);
+}
+
+void TForm1::layOutPages() {
+    const auto pageArea = [this] { return static_cast<PageControl*>(pages_)->pageSize(); };
+    // The window keeps its size while every page fits it, as it does with the
+    // fonts a desktop has by default; a font that needs more room makes the
+    // window (and the page control) larger, never a control unreachable.
+    QSize area = pageArea();
+    QSize extra(0, 0);
+    for (const Page* page : pageList_) {
+        if (page->layout() != nullptr) {
+            extra = extra.expandedTo(page->layout()->totalMinimumSize() - area);
+        }
+    }
+    if (extra.width() > 0 || extra.height() > 0) {
+        setFixedSize(size() + extra);
+        pages_->resize(pages_->size() + extra);
+        QWidget* statusBar = panels_[0]->parentWidget();
+        statusBar->setGeometry(0, height() - statusBar->height(), width(), statusBar->height());
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            move(screen->availableGeometry().center() - rect().center());
+        }
+        area = pageArea();
+    }
+    // Pages and groups laid out by Qt take their places now, not when first
+    // shown: every control has its real place from the start.
+    for (Page* page : pageList_) {
+        if (page->layout() != nullptr) {
+            page->resize(area);
+            page->layout()->activate();
+        }
+        for (QWidget* w : page->findChildren<QWidget*>()) {
+            if (w->layout() != nullptr) {
+                w->layout()->activate();
+            }
+        }
+    }
 }
 
 void TForm1::bindDriver(const QString& library) {

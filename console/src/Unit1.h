@@ -102,6 +102,7 @@ class TForm1 final : public QWidget {
 
   private:
     void buildWindow();
+    void layOutPages();
     void bindDriver(const QString& library);
 
     ConsoleState state_;

@@ -60,15 +60,18 @@ TForm2::TForm2(LoopSeams seams, std::function<void()> reportDriverError, QWidget
                            StressRun::kMinPositions, StressRun::kMaxPositions, 1);
     positions_->findChild<QLineEdit*>()->setMaxLength(3);
 
-    kit::label(this, QStringLiteral("Кол- во товаров в последнем чеке:"), 8, 132, 230);
-    itemCount_ = boldValue(this, "itemCount", 240, 132);
-    kit::label(this, QStringLiteral("Время печати последнего чека, мс: "), 8, 152, 230);
-    printTime_ = boldValue(this, "printTime", 240, 152);
-    kit::label(this, QStringLiteral("Общее время формирования "), 8, 172, 230);
-    kit::label(this, QStringLiteral("и печати последнего чека, мс:"), 8, 188, 230);
-    totalTime_ = boldValue(this, "totalTime", 240, 180);
-    kit::label(this, QStringLiteral("Максимальное время печати чека, мс:"), 8, 210, 230);
-    maximum_ = boldValue(this, "maximum", 240, 210);
+    // Captions up to kValueLeft, the values after them.
+    constexpr int kValueLeft = 262;
+    kit::label(this, QStringLiteral("Кол- во товаров в последнем чеке:"), 8, 132, 250);
+    itemCount_ = boldValue(this, "itemCount", kValueLeft, 132);
+    kit::label(this, QStringLiteral("Время печати последнего чека, мс: "), 8, 152, 250);
+    printTime_ = boldValue(this, "printTime", kValueLeft, 152);
+    kit::labelLines(this,
+                    QStringLiteral("Общее время формирования \r\nи печати последнего чека, мс:"), 8,
+                    172, 250);
+    totalTime_ = boldValue(this, "totalTime", kValueLeft, 180);
+    kit::label(this, QStringLiteral("Максимальное время печати чека, мс:"), 8, 210, 250);
+    maximum_ = boldValue(this, "maximum", kValueLeft, 210);
 
     start_ =
         kit::button(this, named("start"), QStringLiteral("Запустить"), kit::buttonAt(8, 260, 108));

@@ -23,14 +23,14 @@ QString masked(const QString& rate) {
 TForm4::TForm4(CompositeTaxScheme& scheme, QWidget* parent) : QDialog(parent), scheme_(scheme) {
     setObjectName(QStringLiteral("form4"));
     setWindowTitle(caption());
-    setFixedSize(300, 212);
+    setFixedSize(320, 214);
     scheme_.reset();
 
     auto* text = new QLabel(QStringLiteral("Укажите из каких групп нужно взять значения \n"
                                            "    налоговых ставкок для работы по схеме \n"
                                            "                   с составным налогом."),
                             this);
-    text->setGeometry(12, 8, 280, 48);
+    text->setGeometry(10, 8, 304, 48);
     (new QLabel(QStringLiteral("Составной \n    налог"), this))->setGeometry(12, 64, 80, 32);
     groups_ = new QComboBox(this);
     groups_->setObjectName(QStringLiteral("form4.group"));
@@ -55,14 +55,14 @@ TForm4::TForm4(CompositeTaxScheme& scheme, QWidget* parent) : QDialog(parent), s
 
     composite_ = new QCheckBox(QStringLiteral("Использовать схему составного налога"), this);
     composite_->setObjectName(QStringLiteral("form4.composite"));
-    composite_->setGeometry(12, 160, 280, 17);
+    composite_->setGeometry(12, 160, 296, 20);
     apply_ = new QPushButton(QStringLiteral("Применить"), this);
     apply_->setObjectName(QStringLiteral("form4.apply"));
     apply_->setDefault(true);
-    apply_->setGeometry(60, 182, 85, 24);
+    apply_->setGeometry(70, 184, 85, 24);
     cancel_ = new QPushButton(QStringLiteral("Отмена"), this);
     cancel_->setObjectName(QStringLiteral("form4.cancel"));
-    cancel_->setGeometry(155, 182, 85, 24);
+    cancel_->setGeometry(165, 184, 85, 24);
 
     connect(groups_, &QComboBox::activated, this, [this](int index) {
         loadGroup(index + 1);

@@ -1,5 +1,6 @@
 // kasmon: the service console for the RX-410F and RX-520L fiscal registers.
 #include "Dialogs.h"
+#include "Pictures.h"
 #include "Unit1.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@ int main(int argc, char* argv[]) {
             std::printf("Использование: kasmon [-tech]\n\n"
                         "Сервисная консоль фискальных регистраторов RX-410F и RX-520L.\n\n"
                         "  -tech    открыть сервисный режим без ввода пароля\n"
+                        "  --pictures КАТАЛОГ\n"
+                        "           сохранить снимки всех страниц и окон (с -tech) и выйти\n"
                         "  --help   эта справка\n");
             return 0;
         }
@@ -28,6 +31,9 @@ int main(int argc, char* argv[]) {
     kasmon::TForm1 form1(kasmon::StartupOptions{{}, arguments});
     if (form1.startupRefused()) {
         return 1;
+    }
+    if (const QString folder = kasmon::picturesFolder(arguments); !folder.isEmpty()) {
+        return kasmon::savePictures(form1, folder);
     }
     form1.show();
     return QApplication::exec();

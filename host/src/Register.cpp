@@ -1,49 +1,18 @@
 #include "kashost/Register.h"
 
+#include <kasdrv.h>
+
 namespace kashost {
 
-namespace reg {
-
-std::optional<std::uint8_t> taxGroupOfLetter(std::string_view utf8) {
-    for (std::size_t g = 0; g < kTaxGroupLetters.size(); ++g) {
-        if (kTaxGroupLetters[g] == utf8) {
-            return static_cast<std::uint8_t>(g);
-        }
-    }
-    return std::nullopt;
-}
-
-const ModelFacts* factsOf(FirmwareModel model) {
-    for (const ModelFacts& m : kModels) {
-        if (m.model == model) {
-            return &m;
-        }
-    }
-    return nullptr;
-}
-
-std::string asKept(std::string_view cp1251) {
-    std::string text(cp1251);
-    for (char& c : text) {
-        for (const KeptCharacter& k : kKeptCharacters) {
-            if (static_cast<unsigned char>(c) == k.sent) {
-                c = static_cast<char>(k.kept);
-            }
-        }
-    }
-    return text;
-}
-
-} // namespace reg
+// The facts and the driver's header name the same numbers.
+static_assert(reg::kCashForm == FP_PAYMENT_CASH);
+static_assert(reg::kUnitQuantityFlag == FP_SALE_UNIT_QUANTITY);
+static_assert(reg::kPaymentForms.size() == FP_PAYMENT_CASH + 1);
+static_assert(reg::kTaxGroupLetters.size() == FP_TAX_GROUP_E + 1);
+static_assert(reg::kDiscountTypesRu.size() == FP_DISCOUNT_AMOUNT_SUBTOTAL + 1);
 
 FirmwareModel modelOf(const RegisterStatus& status) {
-    const std::string_view firmware = status.firmware ? *status.firmware : std::string_view();
-    for (const reg::ModelFacts& m : reg::kModels) {
-        if (firmware.find(m.firmware) != std::string_view::npos) {
-            return m.model;
-        }
-    }
-    return FirmwareModel::Unknown;
+    return reg::modelOfFirmware(status.firmware ? *status.firmware : std::string_view());
 }
 
 } // namespace kashost

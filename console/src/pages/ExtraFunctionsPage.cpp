@@ -50,40 +50,43 @@ void ExtraFunctionsPage::setPickers(const QDateTime& now) {
 
 void ExtraFunctionsPage::buildServiceGroup() {
     serviceGroup_ = kit::group(this, named("serviceGroup"), QStringLiteral(" Служебные функции: "),
-                               {4, 2, 246, 160});
-    const auto button = [this](const char* name, const QString& text, int column, int row) {
+                               {2, 2, 246, 214});
+    // Short captions two to a row, the long ones across the group.
+    constexpr int kPitch = 24;
+    const auto button = [this](const char* name, const QString& text, int column, int row,
+                               int columns = 2) {
         return kit::button(serviceGroup_, named(name), text,
-                           kit::buttonAt(8 + column * 118, 18 + row * 27, 114));
+                           {8 + column * 118, 18 + row * kPitch, columns == 2 ? 112 : 230, 22});
     };
     lineFeed_ = button("lineFeed", QStringLiteral("Прогон строки"), 0, 0);
     openDrawer_ = button("openDrawer", QStringLiteral("Открыть ящик"), 1, 0);
     copyReceipt_ = button("copyReceipt", QStringLiteral("Копия чека"), 0, 1);
     printVersion_ = button("printVersion", QStringLiteral("Печать версии"), 1, 1);
-    online_ = button("online", QStringLiteral("Режим печати Online/Offline"), 0, 2);
-    display_ = button("display", QStringLiteral("Режим работы дисплея"), 1, 2);
-    moneyInBox_ = button("moneyInBox", QStringLiteral("Сумма в кассе (наличные) "), 0, 3);
-    status_ = button("status", QStringLiteral("Чтение статуса"), 1, 3);
-    logoOn_ = button("logoOn", QStringLiteral("Включить печать логотипа"), 0, 4);
-    logoOff_ = button("logoOff", QStringLiteral("Отключить печать логотипа"), 1, 4);
+    online_ = button("online", QStringLiteral("Режим печати Online/Offline"), 0, 2, 1);
+    display_ = button("display", QStringLiteral("Режим работы дисплея"), 0, 3, 1);
+    moneyInBox_ = button("moneyInBox", QStringLiteral("Сумма в кассе (наличные) "), 0, 4, 1);
+    status_ = button("status", QStringLiteral("Чтение статуса"), 0, 5, 1);
+    logoOn_ = button("logoOn", QStringLiteral("Включить печать логотипа"), 0, 6, 1);
+    logoOff_ = button("logoOff", QStringLiteral("Отключить печать логотипа"), 0, 7, 1);
 }
 
 void ExtraFunctionsPage::buildServiceTextGroup() {
     textGroup_ = kit::group(this, named("textGroup"), QStringLiteral(" Печать служебного отчета: "),
-                            {4, 164, 246, 170});
+                            {2, 218, 246, 150});
     kit::label(textGroup_, QStringLiteral("Текстовая информация::"), 8, 16, 200);
-    text_ = kit::memo(textGroup_, named("text"), {8, 34, 230, 76});
+    text_ = kit::memo(textGroup_, named("text"), {8, 34, 230, 56});
     receiptTapeOnly_ = kit::check(textGroup_, named("receiptTapeOnly"),
-                                  QStringLiteral("Только на чековой ленте"), {8, 114, 170, 17});
+                                  QStringLiteral("Только на чековой ленте"), {8, 94, 200, 19});
     finish_ = kit::check(textGroup_, named("finish"), QStringLiteral("Завершить отчет"),
-                         {8, 134, 170, 17});
+                         {8, 116, 150, 19});
     print_ = kit::button(textGroup_, named("print"), QStringLiteral("Печать"),
-                         kit::buttonAt(170, 140, 68));
+                         kit::buttonAt(170, 118, 68));
 }
 
 void ExtraFunctionsPage::buildDateTimeGroup() {
     dateGroup_ =
         kit::group(this, named("dateGroup"), QStringLiteral(" Установка/чтение даты и времени: "),
-                   {254, 2, 250, 98});
+                   {250, 2, 255, 98});
     date_ = kit::datePicker(dateGroup_, named("date"), kit::editAt(8, 18, 110));
     time_ = kit::timePicker(dateGroup_, named("time"), kit::editAt(8, 44, 110));
     getDate_ = kit::button(dateGroup_, named("getDate"), QStringLiteral("Получить дату"),
@@ -99,7 +102,7 @@ void ExtraFunctionsPage::buildDateTimeGroup() {
 void ExtraFunctionsPage::buildDisplayGroup() {
     displayGroup_ =
         kit::group(this, named("displayGroup"),
-                   QStringLiteral(" Вывод строки на индикатор клиента: "), {254, 102, 250, 98});
+                   QStringLiteral(" Вывод строки на индикатор клиента: "), {250, 102, 255, 98});
     kit::label(displayGroup_, QStringLiteral("Верхняя строка:"), 8, 20);
     upperLine_ = kit::edit(displayGroup_, named("upperLine"), kit::editAt(104, 18, 138), 20);
     kit::label(displayGroup_, QStringLiteral("Нижняя строка:"), 8, 46);
@@ -110,7 +113,7 @@ void ExtraFunctionsPage::buildDisplayGroup() {
 
 void ExtraFunctionsPage::buildCutterGroup() {
     cutterGroup_ = kit::group(this, named("cutterGroup"),
-                              QStringLiteral(" Обрезчик чековой ленты: "), {254, 202, 250, 50});
+                              QStringLiteral(" Обрезчик чековой ленты: "), {250, 202, 255, 50});
     cutterMode_ = kit::button(cutterGroup_, named("cutterMode"), QStringLiteral("Режим обрезки  "),
                               kit::buttonAt(8, 18, 114));
     cutterStatus_ = kit::button(cutterGroup_, named("cutterStatus"),
@@ -120,7 +123,7 @@ void ExtraFunctionsPage::buildCutterGroup() {
 void ExtraFunctionsPage::buildContrastGroup() {
     contrastGroup_ = kit::group(this, named("contrastGroup"),
                                 QStringLiteral(" Контрастность печати (только для RX-520L): "),
-                                {4, 338, 500, 46});
+                                {2, 370, 503, 46});
     kit::label(contrastGroup_, QStringLiteral("Контрастность:"), 6, 22, 100);
     contrast_ = kit::spin(contrastGroup_, named("contrast"), kit::editAt(106, 20, 46), 50, 200, 50);
     kit::label(contrastGroup_, QStringLiteral("%"), 154, 22, 14);
@@ -130,12 +133,12 @@ void ExtraFunctionsPage::buildContrastGroup() {
 
 void ExtraFunctionsPage::buildReportButtons() {
     receiptSums_ = kit::button(this, named("receiptSums"), QStringLiteral("Данные текущего чека"),
-                               kit::buttonAt(254, 256, 250));
+                               kit::buttonAt(250, 256, 255));
     dayTotals_ =
         kit::button(this, named("dayTotals"), QStringLiteral("    Итоги за день          "),
-                    kit::buttonAt(254, 282, 250));
+                    kit::buttonAt(250, 282, 255));
     deviceInfo_ = kit::button(this, named("deviceInfo"), QStringLiteral("Сведения  "),
-                              kit::buttonAt(254, 308, 250));
+                              kit::buttonAt(250, 308, 255));
 }
 
 std::vector<ControlRow> ExtraFunctionsPage::controlRows() {

@@ -127,10 +127,10 @@ void OperationsPage::buildDiscountGroup() {
 
 void OperationsPage::buildOptionsGroup() {
     optionsGroup_ = kit::group(this, QStringLiteral("operations.optionsGroup"),
-                               QStringLiteral(" Опции печати: "), {2, 308, 236, 110});
+                               QStringLiteral(" Опции печати: "), {2, 308, 236, 116});
     const auto box = [this](const char* name, const QString& text, int row) {
         return kit::check(optionsGroup_, QStringLiteral("operations.") + QLatin1String(name), text,
-                          {8, 16 + row * 18, 220, 17});
+                          {8, 16 + row * kit::kCheckHeight, 220, kit::kCheckHeight});
     };
     unitQuantity_ = box("unitQuantity", QStringLiteral("Брать единичное количество"), 0);
     nameFromRegister_ = box("nameFromRegister", QStringLiteral("Наименование брать из ЭККР"), 1);

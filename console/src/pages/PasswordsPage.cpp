@@ -10,7 +10,9 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -110,6 +112,18 @@ QComboBox* cashierList(QWidget* group, const QString& caption, const QString& na
     return kit::list(group, name, kit::editAt(115, y, 120), cashierItems(), 0);
 }
 
+// A password field of five characters and its caption in a row of a grid
+// laid out by Qt: the caption in column 1, the field in column 2.
+QLineEdit* laidField(QGridLayout* grid, const QString& caption, const QString& name, int row) {
+    QWidget* group = grid->parentWidget();
+    grid->addWidget(kit::label(group, caption, 0, 0), row, 1);
+    QLineEdit* e = kit::edit(group, name, {}, 5);
+    e->setEchoMode(QLineEdit::Password);
+    e->setFixedWidth(120);
+    grid->addWidget(e, row, 2);
+    return e;
+}
+
 // The choice between the programming and the report password; the second is chosen.
 std::pair<QRadioButton*, QRadioButton*> passwordChoice(QWidget* group, const QString& prefix,
                                                        int y) {
@@ -171,31 +185,45 @@ void PasswordsPage::buildRegistrationGroup() {
 void PasswordsPage::buildConsoleGroup() {
     consoleGroup_ = kit::group(this, QStringLiteral("passwords.consoleGroup"),
                                QStringLiteral(" Регистрация (программирование и  отчеты): "),
-                               QRect(2, 196, 503, 140));
+                               QRect(2, 194, 503, 76));
     QWidget* g = consoleGroup_;
+    // The choice on the left, the password and its button on the right.
+    QGridLayout* grid = kit::grid(g);
     std::tie(consoleProgramming_, consoleReports_) =
-        passwordChoice(g, QStringLiteral("passwords.console"), 20);
-    consolePassword_ = field(g, QStringLiteral("Пароль:"),
-                             QStringLiteral("passwords.consolePassword"), 5, true, 66);
+        passwordChoice(g, QStringLiteral("passwords.console"), 0);
+    grid->addWidget(consoleProgramming_, 0, 0);
+    grid->addWidget(consoleReports_, 1, 0);
+    consolePassword_ =
+        laidField(grid, QStringLiteral("Пароль:"), QStringLiteral("passwords.consolePassword"), 0);
     consoleRegister_ = kit::button(g, QStringLiteral("passwords.consoleRegister"),
-                                   QStringLiteral("Регистрация"), kit::buttonAt(8, 104, 110));
+                                   QStringLiteral("Регистрация"), {});
+    grid->addWidget(consoleRegister_, 1, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(2, 1);
 }
 
 void PasswordsPage::buildSpecialGroup() {
     specialGroup_ = kit::group(this, QStringLiteral("passwords.specialGroup"),
                                QStringLiteral(" Установка паролей отчетов и прогр.: "),
-                               QRect(2, 342, 503, 166));
+                               QRect(2, 274, 503, 124));
     QWidget* g = specialGroup_;
+    // The choice on the left, the passwords and their button on the right.
+    QGridLayout* grid = kit::grid(g);
     std::tie(specialProgramming_, specialReports_) =
-        passwordChoice(g, QStringLiteral("passwords.special"), 20);
-    specialOld_ = field(g, QStringLiteral("Старый пароль:"), QStringLiteral("passwords.specialOld"),
-                        5, true, 58);
-    specialNew_ = field(g, QStringLiteral("Новый пароль:"), QStringLiteral("passwords.specialNew"),
-                        5, true, 84);
-    specialConfirm_ = field(g, QStringLiteral("Подтверждение:"),
-                            QStringLiteral("passwords.specialConfirm"), 5, true, 110);
-    specialSet_ = kit::button(g, QStringLiteral("passwords.specialSet"),
-                              QStringLiteral("Установить"), kit::buttonAt(8, 136, 110));
+        passwordChoice(g, QStringLiteral("passwords.special"), 0);
+    grid->addWidget(specialProgramming_, 0, 0);
+    grid->addWidget(specialReports_, 1, 0);
+    specialOld_ = laidField(grid, QStringLiteral("Старый пароль:"),
+                            QStringLiteral("passwords.specialOld"), 0);
+    specialNew_ =
+        laidField(grid, QStringLiteral("Новый пароль:"), QStringLiteral("passwords.specialNew"), 1);
+    specialConfirm_ = laidField(grid, QStringLiteral("Подтверждение:"),
+                                QStringLiteral("passwords.specialConfirm"), 2);
+    specialSet_ =
+        kit::button(g, QStringLiteral("passwords.specialSet"), QStringLiteral("Установить"), {});
+    grid->addWidget(specialSet_, 3, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(4, 1);
 }
 
 // ---------------------------------------------------------------------------

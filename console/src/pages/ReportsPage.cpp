@@ -75,7 +75,7 @@ void ReportsPage::buildFinancialGroup() {
                    QStringLiteral(" Отчеты по финансовым операциям: "), QRect(2, 0, 503, 150));
     QWidget* g = financialGroup_;
     kit::label(g, QStringLiteral("Пароль отчетов"), 8, 18, 200);
-    kit::label(g, QStringLiteral("Начальный код артикула:"), 8, 44, 150);
+    kit::label(g, QStringLiteral("Начальный код артикула:"), 8, 44, 152);
     firstCode_ = kit::edit(g, QStringLiteral("reports.firstCode"), kit::editAt(160, 42, 110), 14,
                            QStringLiteral("0"));
     kit::label(g, QStringLiteral("Конечный код артикула:"), 8, 70, 150);

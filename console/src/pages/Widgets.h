@@ -8,9 +8,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <initializer_list>
+
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QGridLayout;
+class QHBoxLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -26,11 +30,25 @@ namespace kasmon::kit {
 constexpr int kEditHeight = 21;
 constexpr int kButtonHeight = 24;
 constexpr int kLabelHeight = 17;
+// A check box or radio button: its mark and a line of text.
+constexpr int kCheckHeight = 19;
 
 QGroupBox* group(QWidget* parent, const QString& name, const QString& title, const QRect& place);
+// The grid that lays out the controls of a group or page: a wider font moves
+// the controls on instead of cutting their captions. Tight margins, as the
+// window's own groups have.
+QGridLayout* grid(QWidget* holder);
+// The widgets side by side, the room left over after them (or, without
+// `leftOver`, shared among them).
+QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool leftOver = true);
+// A note at the right end of a group's title row (the reminder of the password
+// its commands need, for one): it keeps its place when the group's width
+// changes, and the group is never narrower than its title and the note.
+void titleNote(QGroupBox* group, QLabel* note);
 // A caption; labels are not controls and carry no name.
 QLabel* label(QWidget* parent, const QString& text, int x, int y, int width = 96);
-// A caption of several lines ("\r\n" between them), one label a line, `step` pixels apart.
+// A caption of several lines ("\r\n" between them), one label a line, `step`
+// pixels apart (a label is no higher than its step, so the lines never overlap).
 void labelLines(QWidget* parent, const QString& text, int x, int y, int width,
                 int step = kLabelHeight);
 // A single-line edit; maxLength 0 leaves the toolkit's limit.
@@ -39,6 +57,7 @@ QLineEdit* edit(QWidget* parent, const QString& name, const QRect& place, int ma
 QComboBox* list(QWidget* parent, const QString& name, const QRect& place, const QStringList& items,
                 int current = 0);
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, const QRect& place);
+// Check boxes and radio buttons are at least kCheckHeight high, whatever the place says.
 QCheckBox* check(QWidget* parent, const QString& name, const QString& text, const QRect& place);
 // One item of a choice; the items of one choice share a parent or a QButtonGroup.
 QRadioButton* radio(QWidget* parent, const QString& name, const QString& text, const QRect& place);

@@ -62,7 +62,7 @@ std::optional<DatedTaxRates> readDatedTaxRates();
 
 // FPGetArticleInfo for one article number.
 struct ArticleInfo {
-    std::string name; // Windows-1251
+    std::string name;            // Windows-1251
     std::uint8_t nameLength = 0; // as the register gave it
     std::int32_t price = 0;
     std::optional<std::uint8_t> taxGroup; // nothing for a group byte out of 0..5

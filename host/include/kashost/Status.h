@@ -1,6 +1,8 @@
 // The register's status (FPGetStatus) in one struct.
 #pragma once
 
+#include <kasfacts/Register.h>
+
 #include <optional>
 #include <string>
 
@@ -35,7 +37,7 @@ std::optional<RegisterStatus> readStatus();
 
 // The register its firmware text names: "ЛМ-22" in it an RX-520L, else
 // "РМ-15" an RX-410F; any other text (or none) names neither.
-enum class FirmwareModel { Unknown, Rx410f, Rx520l };
+using FirmwareModel = kasfacts::FirmwareModel;
 FirmwareModel modelOf(const RegisterStatus& status);
 
 } // namespace kashost

@@ -1,4 +1,5 @@
 // Command names and the fields of commands and answers.
+#include "kasfacts/Register.h"
 #include "kaswire/Decode.h"
 
 #include <cstdio>
@@ -64,8 +65,8 @@ constexpr Name kNames[] = {
     {0x31, "EAN-13"},
 };
 
-const char* const kGroups[6] = {"А", "Б", "В", "Г", "Д", "Е"};
-const char* const kForms[4] = {"card", "credit", "cheque", "cash"};
+using kasfacts::kPaymentForms;
+using kasfacts::kTaxGroupLetters;
 
 // Little-endian unsigned of n bytes at `at` (0 when the data is short).
 std::uint64_t Le(Bytes d, std::size_t at, std::size_t n) {
@@ -105,7 +106,8 @@ std::string Quantity(std::uint32_t value, unsigned decimals) {
 }
 
 std::string Group(std::uint8_t b) {
-    return b >= 0x80 && b < 0x86 ? kGroups[b - 0x80] : "?" + std::to_string(b);
+    return b >= 0x80 && b < 0x86 ? std::string(kTaxGroupLetters[b - 0x80])
+                                 : "?" + std::to_string(b);
 }
 
 std::string Quoted(Bytes d, std::size_t at, std::size_t n) {
@@ -211,7 +213,7 @@ std::string CommandFields(std::uint8_t command, Bytes d) {
         return Line(d);
     case 0x14:
         if (d.size() >= 5) {
-            return std::string("form=") + kForms[d[0] & 0x03] +
+            return "form=" + std::string(kPaymentForms[d[0] & 0x03]) +
                    " amount=" + Money(static_cast<std::int64_t>(Le(d, 1, 4) & 0x7FFFFFFF)) +
                    ((d[4] & 0x80) != 0 ? " close" : "") + ((d[0] & 0x40) != 0 ? " copy" : "");
         }

@@ -8,7 +8,7 @@
 #include <kasdrv.h>
 #include <kashost/Status.h>
 
-#include <QFont>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,18 +29,19 @@ QString confirmation() {
 
 } // namespace
 
-FiscalizationGroup::FiscalizationGroup(ProgrammingPage& page, const QRect& place)
-    : ProgrammingGroup(page, "fiscalGroup", QStringLiteral(" Фискализация: "), place) {
+FiscalizationGroup::FiscalizationGroup(ProgrammingPage& page)
+    : ProgrammingGroup(page, "fiscalGroup", QStringLiteral(" Фискализация: ")) {
     QGroupBox* g = box();
-    QLabel* reminder = kit::label(g, QStringLiteral("Пароль программирования"), 8, 14, 200);
-    QFont bold = reminder->font();
-    bold.setBold(true);
-    reminder->setFont(bold);
-    kit::label(g, QStringLiteral("Регистрационный номер:"), 8, 34, 150);
-    number_ = kit::edit(g, named("registrationNumber"), kit::editAt(8, 52, 150), 10);
-    fiscalize_ = kit::button(g, named("fiscalize"), QStringLiteral("Фискализация"),
-                             kit::buttonAt(166, 50, 110));
-    fiscalize_->setFont(bold);
+    QGridLayout* grid = kit::grid(g);
+    QLabel* reminder = passwordReminder();
+    grid->addWidget(reminder, 0, 0, 1, 2);
+    grid->addWidget(kit::label(g, QStringLiteral("Регистрационный номер:"), 0, 0), 1, 0, 1, 2);
+    number_ = kit::edit(g, named("registrationNumber"), {}, 10);
+    grid->addWidget(number_, 2, 0);
+    fiscalize_ = kit::button(g, named("fiscalize"), QStringLiteral("Фискализация"), {});
+    fiscalize_->setFont(reminder->font());
+    grid->addWidget(fiscalize_, 2, 1);
+    grid->setRowStretch(3, 1);
     fiscalize_->setEnabled(false);
     connect(number_, &QLineEdit::textChanged, this, &FiscalizationGroup::numberEdited);
     connect(fiscalize_, &QPushButton::clicked, this, &FiscalizationGroup::fiscalize);

@@ -13,7 +13,7 @@ namespace kasmon {
 class FiscalizationGroup final : public ProgrammingGroup {
     Q_OBJECT
   public:
-    FiscalizationGroup(ProgrammingPage& page, const QRect& place);
+    FiscalizationGroup(ProgrammingPage& page);
     std::vector<ControlRow> controlRows() override;
     void connectionStateApplied(ConnectionState state) override;
 

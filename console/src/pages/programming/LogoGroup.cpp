@@ -8,8 +8,11 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QFile>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QImageReader>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -17,18 +20,22 @@
 
 namespace kasmon {
 
-LogoGroup::LogoGroup(ProgrammingPage& page, const QRect& place)
-    : ProgrammingGroup(page, "logoGroup", QStringLiteral(" Логотип торговой точки: "), place) {
+LogoGroup::LogoGroup(ProgrammingPage& page)
+    : ProgrammingGroup(page, "logoGroup", QStringLiteral(" Логотип торговой точки: ")) {
+    // The path on top, the buttons below it, then the attributes.
     QGroupBox* g = box();
-    kit::label(g, QStringLiteral("Путь:"), 8, 20, 40);
+    QGridLayout* grid = kit::grid(g);
     // Starts empty: there is no usual place for the file on this system.
-    path_ = kit::edit(g, named("logoPath"), kit::editAt(48, 18, 270));
-    open_ = kit::button(g, named("openLogo"), QStringLiteral("Открыть "), kit::buttonAt(8, 46, 90));
-    write_ = kit::button(g, named("writeLogo"), QStringLiteral("Записать  "),
-                         kit::buttonAt(104, 46, 90));
-    doubleHeight_ = kit::check(g, named("logoDoubleHeight"), QStringLiteral("Двойная высота"),
-                               {204, 44, 120, 17});
-    invert_ = kit::check(g, named("logoInvert"), QStringLiteral("Инверсия"), {204, 62, 120, 17});
+    path_ = kit::edit(g, named("logoPath"), {});
+    grid->addLayout(kit::row({kit::label(g, QStringLiteral("Путь:"), 0, 0), path_}, false), 0, 0);
+    open_ = kit::button(g, named("openLogo"), QStringLiteral("Открыть "), {});
+    write_ = kit::button(g, named("writeLogo"), QStringLiteral("Записать  "), {});
+    grid->addLayout(kit::row({open_, write_}), 1, 0);
+    doubleHeight_ = kit::check(g, named("logoDoubleHeight"), QStringLiteral("Двойная высота"), {});
+    invert_ = kit::check(g, named("logoInvert"), QStringLiteral("Инверсия"), {});
+    grid->addWidget(doubleHeight_, 2, 0);
+    grid->addWidget(invert_, 3, 0);
+    grid->setRowStretch(4, 1);
     connect(open_, &QPushButton::clicked, this, &LogoGroup::choose);
     connect(write_, &QPushButton::clicked, this, &LogoGroup::write);
 }

@@ -13,7 +13,7 @@ namespace kasmon {
 class LogoGroup final : public ProgrammingGroup {
     Q_OBJECT
   public:
-    LogoGroup(ProgrammingPage& page, const QRect& place);
+    LogoGroup(ProgrammingPage& page);
     std::vector<ControlRow> controlRows() override;
 
   private:

@@ -7,7 +7,9 @@
 #include <kasdrv.h>
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -39,26 +41,34 @@ const LineKind kLines[6] = {
 };
 
 constexpr int kLineLength = 36;
+constexpr int kWriteWidth = 24;
 
 } // namespace
 
-MessageLinesGroup::MessageLinesGroup(ProgrammingPage& page, const QRect& place)
+MessageLinesGroup::MessageLinesGroup(ProgrammingPage& page)
     : ProgrammingGroup(page, "messageGroup",
-                       QStringLiteral(" Начальное и конечное сообщения в чеке: "), place) {
+                       QStringLiteral(" Начальное и конечное сообщения в чеке: ")) {
+    // The three lines of each message side by side, a "W" beside each line;
+    // the two attributes shared by the six lines below them.
     QGroupBox* g = box();
-    kit::label(g, QStringLiteral("Начальное:"), 8, 16);
-    kit::label(g, QStringLiteral("Конечное:"), 8, 100);
+    QGridLayout* grid = kit::grid(g);
+    grid->setVerticalSpacing(1);
+    grid->addWidget(kit::label(g, QStringLiteral("Начальное:"), 0, 0), 0, 0, 1, 2);
+    grid->addWidget(kit::label(g, QStringLiteral("Конечное:"), 0, 0), 0, 2, 1, 2);
     for (int i = 0; i < 6; ++i) {
-        const int y = 34 + (i % 3) * 22 + (i / 3) * 84;
-        lines_[i] = kit::edit(g, named(kLines[i].edit), kit::editAt(8, y, 270), kLineLength);
-        writes_[i] = kit::button(g, named(kLines[i].button), QStringLiteral("W"),
-                                 kit::buttonAt(284, y - 1, 36));
+        lines_[i] = kit::edit(g, named(kLines[i].edit), {}, kLineLength);
+        writes_[i] = kit::button(g, named(kLines[i].button), QStringLiteral("W"), {});
+        // A small square beside its line, not a button of the usual width.
+        writes_[i]->setFixedWidth(kWriteWidth);
+        grid->addWidget(lines_[i], 1 + i % 3, i / 3 * 2);
+        grid->addWidget(writes_[i], 1 + i % 3, i / 3 * 2 + 1);
         connect(writes_[i], &QPushButton::clicked, this, [this, i] { write(i); });
     }
-    doubleWidth_ = kit::check(g, named("messageDoubleWidth"), QStringLiteral("Двойная ширина"),
-                              {8, 178, 140, 17});
-    doubleHeight_ = kit::check(g, named("messageDoubleHeight"), QStringLiteral("Двойная высота"),
-                               {160, 178, 140, 17});
+    doubleWidth_ = kit::check(g, named("messageDoubleWidth"), QStringLiteral("Двойная ширина"), {});
+    doubleHeight_ =
+        kit::check(g, named("messageDoubleHeight"), QStringLiteral("Двойная высота"), {});
+    grid->addLayout(kit::row({doubleWidth_, doubleHeight_}), 4, 0, 1, 4);
+    grid->setRowStretch(5, 1);
 }
 
 void MessageLinesGroup::write(int line) {

@@ -16,7 +16,7 @@ namespace kasmon {
 class MessageLinesGroup final : public ProgrammingGroup {
     Q_OBJECT
   public:
-    MessageLinesGroup(ProgrammingPage& page, const QRect& place);
+    MessageLinesGroup(ProgrammingPage& page);
     std::vector<ControlRow> controlRows() override;
 
   private:

@@ -2,12 +2,21 @@
 
 #include "pages/Widgets.h"
 
+#include <QFont>
 #include <QGroupBox>
+#include <QLabel>
 
 namespace kasmon {
 
-ProgrammingGroup::ProgrammingGroup(ProgrammingPage& page, const char* name, const QString& title,
-                                   const QRect& place)
-    : QObject(&page), page_(page), box_(kit::group(&page, named(name), title, place)) {}
+ProgrammingGroup::ProgrammingGroup(ProgrammingPage& page, const char* name, const QString& title)
+    : QObject(&page), page_(page), box_(kit::group(&page, named(name), title, QRect())) {}
+
+QLabel* ProgrammingGroup::passwordReminder() const {
+    QLabel* reminder = kit::label(box_, QStringLiteral("Пароль программирования"), 0, 0);
+    QFont bold = reminder->font();
+    bold.setBold(true);
+    reminder->setFont(bold);
+    return reminder;
+}
 
 } // namespace kasmon

@@ -15,7 +15,7 @@
 #include <vector>
 
 class QGroupBox;
-class QRect;
+class QLabel;
 class QWidget;
 
 namespace kasmon {
@@ -25,11 +25,12 @@ class ProgrammingGroup : public QObject {
   public:
     virtual std::vector<ControlRow> controlRows() = 0;
     virtual void connectionStateApplied(ConnectionState state) { Q_UNUSED(state) }
+    // The group box, for the page to lay out.
+    QGroupBox* groupBox() const { return box_; }
 
   protected:
-    // The group box "programming.<name>" with its title, at its place on the page.
-    ProgrammingGroup(ProgrammingPage& page, const char* name, const QString& title,
-                     const QRect& place);
+    // The group box "programming.<name>" with its title; the page lays it out.
+    ProgrammingGroup(ProgrammingPage& page, const char* name, const QString& title);
 
     static QString named(const char* name) {
         return QStringLiteral("programming.") + QLatin1String(name);
@@ -37,6 +38,8 @@ class ProgrammingGroup : public QObject {
     static std::int16_t flag(bool on) { return on ? -1 : 0; }
 
     QGroupBox* box() const { return box_; }
+    // The bold "Пароль программирования" at the top of a group whose commands need it.
+    QLabel* passwordReminder() const;
     ProgrammingPage& page() const { return page_; }
     // Set by a successful fiscalization, cleared by the next taxpayer attributes written.
     bool& justFiscalized() const { return page_.justFiscalized_; }

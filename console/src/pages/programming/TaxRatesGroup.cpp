@@ -10,7 +10,7 @@
 
 #include <QAbstractButton>
 #include <QColor>
-#include <QFont>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 namespace kasmon {
 
@@ -54,33 +55,49 @@ class RateGridDelegate final : public QStyledItemDelegate {
 
 } // namespace
 
-TaxRatesGroup::TaxRatesGroup(ProgrammingPage& page, const QRect& place)
-    : ProgrammingGroup(page, "taxGroup", QStringLiteral(" Налоговые ставки: "), place),
+TaxRatesGroup::TaxRatesGroup(ProgrammingPage& page)
+    : ProgrammingGroup(page, "taxGroup", QStringLiteral(" Налоговые ставки: ")),
       model_(scheme_, LocaleFormat::current().decimalSeparator()) {
     // The dialog lives as long as the page; creating it starts the scheme afresh.
     form4_ = std::make_unique<TForm4>(scheme_);
     model_.reset();
+    // The grid on the left, the tax type and the note beside it, the
+    // buttons below.
     QGroupBox* g = box();
-    QLabel* reminder = kit::label(g, QStringLiteral("Пароль программирования"), 8, 14, 200);
-    QFont bold = reminder->font();
-    bold.setBold(true);
-    reminder->setFont(bold);
+    QGridLayout* layout = kit::grid(g);
 
-    typeGroup_ = kit::group(g, named("taxType"), QStringLiteral(" Тип налога: "), {8, 32, 170, 60});
-    added_ = new QRadioButton(QStringLiteral("Наложенный налог"), typeGroup_);
-    added_->setObjectName(named("addedTax"));
-    added_->setGeometry(8, 16, 150, 17);
-    included_ = new QRadioButton(QStringLiteral("Вложенный налог"), typeGroup_);
-    included_->setObjectName(named("includedTax"));
-    included_->setGeometry(8, 36, 150, 17);
+    typeGroup_ = kit::group(g, named("taxType"), QStringLiteral(" Тип налога: "), {});
+    added_ = kit::radio(typeGroup_, named("addedTax"), QStringLiteral("Наложенный налог"), {});
+    included_ = kit::radio(typeGroup_, named("includedTax"), QStringLiteral("Вложенный налог"), {});
     included_->setChecked(true);
+    QGridLayout* type = kit::grid(typeGroup_);
+    type->setVerticalSpacing(0);
+    type->addWidget(added_, 0, 0);
+    type->addWidget(included_, 1, 0);
+    auto* side = new QVBoxLayout;
+    side->setSpacing(0);
+    side->addWidget(typeGroup_);
+    side->addStretch();
+    for (const QString& line :
+         QStringLiteral("Пустые поля между \r\nзначениями ставок \r\n   не допускаются.")
+             .split(QStringLiteral("\r\n"))) {
+        side->addWidget(kit::label(g, line, 0, 0));
+    }
+    layout->addLayout(side, 0, 1);
 
+    // Every row and both columns in view: the grid is as large as its cells.
     grid_ = new QTableWidget(6, 2, g);
     grid_->setObjectName(named("rates"));
-    grid_->setGeometry(8, 96, 170, 134);
     grid_->horizontalHeader()->hide();
     grid_->verticalHeader()->hide();
-    grid_->verticalHeader()->setDefaultSectionSize(21);
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    grid_->verticalHeader()->setMinimumSectionSize(1);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    grid_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    layout->addWidget(grid_, 0, 0, Qt::AlignLeft | Qt::AlignTop);
     // The grid's own corner button carries a name like every control.
     for (QAbstractButton* corner : grid_->findChildren<QAbstractButton*>()) {
         corner->setObjectName(named("ratesCorner"));
@@ -98,15 +115,12 @@ TaxRatesGroup::TaxRatesGroup(ProgrammingPage& page, const QRect& place)
         grid_->setItem(row, 1, new QTableWidgetItem);
     }
 
-    kit::labelLines(
-        g, QStringLiteral("Пустые поля между \r\nзначениями ставок \r\n   не допускаются."), 186,
-        96, 140);
-    read_ = kit::button(g, named("readRates"), QStringLiteral("Прочитать"),
-                        kit::buttonAt(186, 150, 120));
-    write_ = kit::button(g, named("writeRates"), QStringLiteral("Установить"),
-                         kit::buttonAt(186, 178, 120));
-    composite_ = kit::button(g, named("compositeTax"), QStringLiteral("Составной налог"),
-                             kit::buttonAt(186, 206, 120));
+    read_ = kit::button(g, named("readRates"), QStringLiteral("Прочитать"), {});
+    write_ = kit::button(g, named("writeRates"), QStringLiteral("Установить"), {});
+    composite_ = kit::button(g, named("compositeTax"), QStringLiteral("Составной налог"), {});
+    layout->addLayout(kit::row({read_, write_, composite_}), 1, 0, 1, 2);
+    layout->setRowStretch(2, 1);
+    kit::titleNote(g, passwordReminder());
 
     connect(added_, &QRadioButton::clicked, this, &TaxRatesGroup::typeChosen);
     connect(included_, &QRadioButton::clicked, this, &TaxRatesGroup::typeChosen);

@@ -21,7 +21,7 @@ class TForm4;
 class TaxRatesGroup final : public ProgrammingGroup {
     Q_OBJECT
   public:
-    TaxRatesGroup(ProgrammingPage& page, const QRect& place);
+    TaxRatesGroup(ProgrammingPage& page);
     ~TaxRatesGroup() override;
     std::vector<ControlRow> controlRows() override;
 

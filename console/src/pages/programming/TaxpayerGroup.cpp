@@ -8,12 +8,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFont>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 namespace kasmon {
 
@@ -23,39 +25,59 @@ constexpr int kPlainLimit = 24;
 
 } // namespace
 
-TaxpayerGroup::TaxpayerGroup(ProgrammingPage& page, const QRect& place)
-    : ProgrammingGroup(page, "headGroup", QStringLiteral(" Шапка чека: "), place) {
+TaxpayerGroup::TaxpayerGroup(ProgrammingPage& page)
+    : ProgrammingGroup(page, "headGroup", QStringLiteral(" Шапка чека: ")) {
+    // The three lines on the left, the attributes of the line chosen in the
+    // middle, the tax or identification number on the right.
     QGroupBox* g = box();
-    QLabel* reminder = kit::label(g, QStringLiteral("Пароль программирования"), 8, 14, 200);
-    QFont bold = reminder->font();
-    bold.setBold(true);
-    reminder->setFont(bold);
+    QGridLayout* grid = kit::grid(g);
+    auto* lines = new QVBoxLayout;
+    lines->setSpacing(0);
     const char* names[3] = {"headLine1", "headLine2", "headLine3"};
     for (int i = 0; i < 3; ++i) {
-        captions_[i] = kit::label(g, headLineCaption(i + 1, kPlainLimit), 8, 32 + i * 40, 200);
-        lines_[i] = kit::edit(g, named(names[i]), kit::editAt(8, 50 + i * 40, 200), kPlainLimit);
+        captions_[i] = kit::label(g, headLineCaption(i + 1, kPlainLimit), 0, 0);
+        lines_[i] = kit::edit(g, named(names[i]), {}, kPlainLimit);
+        lines->addWidget(captions_[i]);
+        lines->addWidget(lines_[i]);
+        lines->addSpacing(1);
     }
-    kit::label(g, QStringLiteral("Строка:"), 220, 32, 60);
-    line_ = kit::list(g, named("headLine"), kit::editAt(220, 50, 50),
+    lines->addStretch();
+    grid->addLayout(lines, 0, 0);
+
+    auto* attributes = new QVBoxLayout;
+    attributes->setSpacing(1);
+    line_ = kit::list(g, named("headLine"), {},
                       {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
-    doubleWidth_ = kit::check(g, named("headDoubleWidth"), QStringLiteral("Двойная ширина"),
-                              {220, 76, 130, 17});
-    doubleHeight_ = kit::check(g, named("headDoubleHeight"), QStringLiteral("Двойная высота"),
-                               {220, 96, 130, 17});
-    kit::labelLines(
-        g, QStringLiteral("         Налоговый номер - ПН\r\n(Идентификационный номер - ІД)"), 8,
-        156, 240);
-    taxNumber_ = new QRadioButton(QStringLiteral("ПН:"), g);
-    taxNumber_->setObjectName(named("taxNumberKind"));
-    taxNumber_->setGeometry(8, 192, 50, 17);
+    attributes->addWidget(kit::label(g, QStringLiteral("Строка:"), 0, 0));
+    attributes->addLayout(kit::row({line_}));
+    doubleWidth_ = kit::check(g, named("headDoubleWidth"), QStringLiteral("Двойная ширина"), {});
+    doubleHeight_ = kit::check(g, named("headDoubleHeight"), QStringLiteral("Двойная высота"), {});
+    attributes->addWidget(doubleWidth_);
+    attributes->addWidget(doubleHeight_);
+    attributes->addStretch();
+    grid->addLayout(attributes, 0, 1);
+
+    auto* number = new QVBoxLayout;
+    number->setSpacing(0);
+    for (const QString& text : QStringLiteral("         Налоговый номер - ПН\r\n"
+                                              "(Идентификационный номер - ІД)")
+                                   .split(QStringLiteral("\r\n"))) {
+        number->addWidget(kit::label(g, text, 0, 0));
+    }
+    taxNumber_ = kit::radio(g, named("taxNumberKind"), QStringLiteral("ПН:"), {});
     taxNumber_->setChecked(true);
-    identificationNumber_ = new QRadioButton(QStringLiteral(" ІД:"), g);
-    identificationNumber_->setObjectName(named("identificationNumberKind"));
-    identificationNumber_->setGeometry(60, 192, 50, 17);
-    kit::label(g, QStringLiteral("Номер до 12 символов"), 120, 192, 150);
-    number_ = kit::edit(g, named("number"), kit::editAt(8, 212, 150), 12);
-    write_ =
-        kit::button(g, named("writeHead"), QStringLiteral("Записать"), kit::buttonAt(220, 210, 90));
+    identificationNumber_ =
+        kit::radio(g, named("identificationNumberKind"), QStringLiteral(" ІД:"), {});
+    number->addLayout(kit::row({taxNumber_, identificationNumber_}));
+    number->addWidget(kit::label(g, QStringLiteral("Номер до 12 символов"), 0, 0));
+    number_ = kit::edit(g, named("number"), {}, 12);
+    write_ = kit::button(g, named("writeHead"), QStringLiteral("Записать"), {});
+    number->addSpacing(1);
+    number->addLayout(kit::row({number_, write_}, false));
+    number->addStretch();
+    grid->addLayout(number, 0, 2);
+    grid->setColumnStretch(0, 1);
+    kit::titleNote(g, passwordReminder());
 
     connect(line_, &QComboBox::currentIndexChanged, this, &TaxpayerGroup::lineChosen);
     connect(doubleWidth_, &QCheckBox::clicked, this, [this](bool on) {

@@ -19,7 +19,7 @@ namespace kasmon {
 class TaxpayerGroup final : public ProgrammingGroup {
     Q_OBJECT
   public:
-    TaxpayerGroup(ProgrammingPage& page, const QRect& place);
+    TaxpayerGroup(ProgrammingPage& page);
     std::vector<ControlRow> controlRows() override;
 
   private:
