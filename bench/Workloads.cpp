@@ -4,6 +4,7 @@
 #include "kasdrv.h"
 
 #include <kashost/Host.h>
+#include <kashost/Register.h>
 
 #include <cstdint>
 #include <string>
@@ -119,7 +120,8 @@ bool LoadLogo384x100() {
         return kastest::MonochromeBmp(384, rows);
     }();
     const FPBitmap bitmap{384, 100, file.data(), static_cast<uint32_t>(file.size())};
-    return FPLoadBMP(0, 448, 1050, &bitmap, 0, 0) != 0;
+    const auto* model = kashost::reg::factsOf(kashost::FirmwareModel::Rx410f);
+    return FPLoadBMP(0, model->logoMaxWidth, model->logoMaxHeight, &bitmap, 0, 0) != 0;
 }
 
 std::vector<Workload> AllWorkloads() {
