@@ -1,0 +1,244 @@
+#include "Receipt.h"
+
+#include "Text.h"
+
+#include <kashost/Host.h>
+#include <kashost/Register.h>
+
+#include <algorithm>
+
+namespace kasd {
+
+namespace {
+
+using nlohmann::json;
+
+enum class Undo { NothingOpen, Annulled, Failed };
+
+json stepOf(const kashost::FiscalVerdict& v, const char* step, std::size_t index) {
+    json s;
+    s["step"] = step;
+    if (index != static_cast<std::size_t>(-1)) {
+        s["index"] = index;
+    }
+    if (!v.sent) {
+        s["outcome"] = "not sent";
+    } else if (v.answered && (!v.times || *v.times == 1)) {
+        s["outcome"] = "done";
+    } else if (!v.answered && v.times && *v.times == 0 && !v.inDoubt) {
+        s["outcome"] = "refused";
+    } else if (v.times) {
+        s["outcome"] = *v.times == 1   ? "done"
+                       : *v.times == 0 ? "not carried out"
+                                       : "carried out more than once";
+    } else {
+        s["outcome"] = "in doubt";
+    }
+    s["times"] = v.times ? json(*v.times) : json(nullptr);
+    if (!v.answered) {
+        s["error"] = driverError(v.error);
+        if (!v.why.empty()) {
+            s["why"] = v.why;
+        }
+    }
+    return s;
+}
+
+bool carriedOutOnce(const kashost::FiscalVerdict& v) {
+    return v.times ? *v.times == 1 : v.answered;
+}
+
+// Annuls the receipt when one is open.
+Undo annulIfOpen(kashost::FiscalSession& session, json& steps) {
+    const auto status = kashost::readStatus();
+    if (!status) {
+        return Undo::Failed;
+    }
+    if (!status->receiptOpen) {
+        return Undo::NothingOpen;
+    }
+    const auto v = session.annul();
+    steps.push_back(stepOf(v, "annulment", static_cast<std::size_t>(-1)));
+    return carriedOutOnce(v) && !v.receiptOpen ? Undo::Annulled : Undo::Failed;
+}
+
+ReceiptOutcome refusedBeforeSending(int status, const std::string& title,
+                                    const std::string& detail) {
+    ReceiptOutcome o;
+    o.status = status;
+    o.state = "refused";
+    o.outcome = "not printed";
+    o.problem = true;
+    Problem p;
+    p.status = status;
+    p.title = title;
+    p.detail = detail;
+    p.extra["outcome"] = o.outcome;
+    p.extra["steps"] = json::array();
+    o.body = p.body();
+    return o;
+}
+
+} // namespace
+
+json driverError(const kashost::DriverError& error) {
+    std::string text = driverErrorText(error.text);
+    if (text.empty()) {
+        text = "the register refused the command (no text for its status and result bytes)";
+    }
+    return json{{"error", text},
+                {"status byte", error.status},
+                {"result byte", error.result},
+                {"extended status byte", error.extStatus}};
+}
+
+ReceiptOutcome runReceipt(const ReceiptPlan& plan, RegisterWorker& worker,
+                          const std::function<void()>& sending) {
+    sending();
+    if (!worker.openPort()) {
+        return refusedBeforeSending(503, "Register offline",
+                                    "the port of the register cannot be opened");
+    }
+    const auto status = kashost::readStatus();
+    worker.setOnline(status.has_value());
+    if (!status) {
+        return refusedBeforeSending(503, "Register offline",
+                                    driverErrorText(kashost::lastError().text));
+    }
+    if (status->receiptOpen) {
+        return refusedBeforeSending(409, "A receipt is already open",
+                                    "a receipt is open on the register; it was left as it is");
+    }
+
+    ReceiptOutcome o;
+    kashost::FiscalSession session;
+    bool anyCarriedOut = false;
+    std::int64_t total = plan.total;
+    std::int64_t change = 0;
+    bool closed = false;
+    std::int64_t paid = 0;
+    bool lastAnswered = true;
+
+    // A step that was not carried out exactly once: the receipt is annulled.
+    auto fail = [&](const kashost::FiscalVerdict& v, const char* serviceDetail = nullptr) {
+        Undo undo = Undo::NothingOpen;
+        if (anyCarriedOut || !v.times || *v.times != 0) {
+            undo = annulIfOpen(session, o.steps);
+        }
+        const bool refused = v.sent && !v.answered && !v.inDoubt && v.times && *v.times == 0;
+        const bool paymentEnded = v.request.command == kashost::FiscalCommand::Payment &&
+                                  undo == Undo::NothingOpen && anyCarriedOut;
+        Problem p;
+        if (undo == Undo::Failed || paymentEnded) {
+            o.outcome = "in doubt";
+            o.state = "in doubt";
+            p.status = 502;
+            p.title = "The receipt's outcome is in doubt";
+            p.detail = "check the register before printing this sale again";
+        } else {
+            o.outcome = undo == Undo::Annulled ? "annulled" : "not printed";
+            o.state = "refused";
+            p.status = refused ? 422 : 503;
+            p.title = refused      ? "The register refused the receipt"
+                      : v.answered ? "A step was carried out more than once"
+                                   : "The register did not answer";
+            p.detail = driverErrorText(v.error.text);
+        }
+        p.extra["outcome"] = o.outcome;
+        if (serviceDetail != nullptr) {
+            p.title = "The payments did not close the receipt";
+            p.detail = serviceDetail;
+        } else {
+            p.extra["registerError"] = driverError(v.error);
+        }
+        p.extra["steps"] = o.steps;
+        o.status = p.status;
+        o.problem = true;
+        o.body = p.body();
+        worker.setOnline(v.answered || v.times.has_value() || refused);
+        return o;
+    };
+
+    for (std::size_t i = 0; i < plan.lines.size(); ++i) {
+        kashost::FiscalSession::LineReply reply;
+        const auto v = plan.payout ? session.payout(plan.lines[i], &reply)
+                                   : session.sale(plan.lines[i], &reply);
+        json step = stepOf(v, "line", i);
+        // The receipt's total as the register gave it after the last line, or
+        // as reckoned here when that line's answer was lost.
+        total = v.answered ? reply.total : plan.total;
+        if (v.answered) {
+            step["cost"] = reply.cost;
+        }
+        o.steps.push_back(std::move(step));
+        if (v.times && *v.times > 1 && v.cancellations > 0) {
+            anyCarriedOut = true;
+            // Carried out more than once: the extra lines are cancelled.
+            kashost::SaleLine cancel = plan.lines[i];
+            cancel.price = v.cancelPrice;
+            for (int c = 0; c < v.cancellations; ++c) {
+                const auto cv =
+                    plan.payout ? session.payout(cancel, &reply) : session.sale(cancel, &reply);
+                json cs = stepOf(cv, "cancellation", i);
+                total = cv.answered ? reply.total : plan.total;
+                o.steps.push_back(std::move(cs));
+                if (!carriedOutOnce(cv)) {
+                    return fail(cv);
+                }
+            }
+            continue;
+        }
+        if (!carriedOutOnce(v)) {
+            return fail(v);
+        }
+        anyCarriedOut = true;
+    }
+    for (std::size_t i = 0; i < plan.payments.size(); ++i) {
+        kashost::FiscalSession::PaymentReply reply;
+        const auto& pay = plan.payments[i];
+        const auto v = session.payment(pay.form, pay.amount, false, plan.copy, &reply);
+        json step = stepOf(v, "payment", i);
+        if (v.answered) {
+            step[reply.change ? "change" : "left"] = reply.left;
+        }
+        o.steps.push_back(std::move(step));
+        if (!carriedOutOnce(v)) {
+            return fail(v);
+        }
+        paid += pay.amount;
+        lastAnswered = v.answered;
+        if (v.answered && reply.change) {
+            change = reply.left;
+        }
+        closed = v.receiptClosed || (v.answered && (reply.change || reply.left == 0));
+    }
+    if (!closed) {
+        // The register reckons the total otherwise than the plan did.
+        kashost::FiscalVerdict v;
+        v.request.command = kashost::FiscalCommand::Payment;
+        v.answered = false;
+        v.times = 0;
+        return fail(v, "the register's total exceeds what the payments cover");
+    }
+    if (!lastAnswered) {
+        // The closing payment's answer was lost: the change is what cash paid beyond the total.
+        change = std::max<std::int64_t>(0, paid - total);
+    }
+
+    o.outcome = "printed";
+    o.state = "done";
+    o.status = 200;
+    json body;
+    body["outcome"] = o.outcome;
+    const auto number =
+        plan.payout ? kashost::readPayoutReceiptNumber() : kashost::readSaleReceiptNumber();
+    body["receiptNumber"] = number ? json(*number) : json(nullptr);
+    body["total"] = total;
+    body["change"] = change;
+    body["steps"] = o.steps;
+    o.body = std::move(body);
+    worker.setOnline(true);
+    return o;
+}
+
+} // namespace kasd
