@@ -1,5 +1,7 @@
 #include "Unit4.h"
 
+#include "RegisterTexts.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -34,8 +36,7 @@ TForm4::TForm4(CompositeTaxScheme& scheme, QWidget* parent) : QDialog(parent), s
     (new QLabel(QStringLiteral("Составной \n    налог"), this))->setGeometry(12, 64, 80, 32);
     groups_ = new QComboBox(this);
     groups_->setObjectName(QStringLiteral("form4.group"));
-    groups_->addItems({QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"),
-                       QStringLiteral("Г"), QStringLiteral("Д")});
+    groups_->addItems(factTexts(reg::kTaxGroupLetters, 5)); // А..Д: the programmable groups
     groups_->setGeometry(100, 68, 60, 21);
     groups_->installEventFilter(this);
 

@@ -2,7 +2,7 @@
 // pseudo-terminal: opening the link in each mode, refused and unknown
 // firmware, the two models, the failures, the speed change, closing the link,
 // the paper warnings and shutting down with the link open.
-#include "ConsoleTestSupport.h"
+#include "LinkedWindow.h"
 #include "Unit1.h"
 #include "pages/ConnectionPage.h"
 
@@ -34,9 +34,6 @@ class ConnectionTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
-    void cleanup();
-
     void serviceWithTheStartSwitch_data();
     void serviceWithTheStartSwitch();
     void serviceWithThePasswordTyped();
@@ -58,32 +55,7 @@ class ConnectionTest : public QObject {
     void reopenFailsAfterASpeedChange();
     // The slow one last: it waits for the driver's answer time-outs.
     void statusQueryTimesOut();
-
-  private:
-    // Opens the link with the page as the user does; returns the window.
-    std::unique_ptr<TForm1> window(const QStringList& arguments = {});
-
-    std::unique_ptr<RecordingDialogs> dialogs_;
-    std::unique_ptr<DevicesDirectory> devices_;
-    std::unique_ptr<kasemu::Emulator> emulator_;
 };
-
-void ConnectionTest::init() {
-    dialogs_ = std::make_unique<RecordingDialogs>();
-    devices_ = std::make_unique<DevicesDirectory>();
-    emulator_ = startRegister(*devices_, 1, kasemu::ModelKind::Rx410f);
-}
-
-void ConnectionTest::cleanup() {
-    closeDriverPort();
-    emulator_.reset();
-    devices_.reset();
-    dialogs_.reset();
-}
-
-std::unique_ptr<TForm1> ConnectionTest::window(const QStringList& arguments) {
-    return showMainWindow(arguments);
-}
 
 void ConnectionTest::serviceWithTheStartSwitch_data() {
     QTest::addColumn<QStringList>("arguments");
@@ -95,12 +67,13 @@ void ConnectionTest::serviceWithTheStartSwitch_data() {
 
 void ConnectionTest::serviceWithTheStartSwitch() {
     QFETCH(QStringList, arguments);
-    auto form = window(arguments);
-    QVERIFY(form);
+    LinkedWindow link;
+    QVERIFY(link.show(arguments));
+    TForm1* form = &link.form();
     click(form->connectionPage()->connectButton());
 
-    QCOMPARE(dialogs_->modalRuns, 0);
-    QVERIFY(dialogs_->messages.empty());
+    QCOMPARE(link.dialogs().modalRuns, 0);
+    QVERIFY(link.dialogs().messages.empty());
     QVERIFY(form->state().Connected);
     QVERIFY(form->state().ServiceMode);
     QCOMPARE(form->statusText(), QStringLiteral("Порт открыт (9600 бит/с) Режим - СЕРВИСАНТ"));
@@ -108,19 +81,20 @@ void ConnectionTest::serviceWithTheStartSwitch() {
 }
 
 void ConnectionTest::serviceWithThePasswordTyped() {
-    auto form = window();
-    QVERIFY(form);
+    LinkedWindow link;
+    QVERIFY(link.show());
+    TForm1* form = &link.form();
     form->connectionPage()->speedBox()->setCurrentIndex(0);
-    dialogs_->onModal = typePasswordAndOk(QStringLiteral("vetrolina"));
+    link.dialogs().onModal = typePasswordAndOk(QStringLiteral("vetrolina"));
     click(form->connectionPage()->connectButton());
 
-    QCOMPARE(dialogs_->modalRuns, 1);
-    QCOMPARE(dialogs_->messages.size(), std::size_t(1));
-    const MessageRequest& box = dialogs_->messages.front();
+    QCOMPARE(link.dialogs().modalRuns, 1);
+    QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
+    const MessageRequest& box = link.dialogs().messages.front();
     QCOMPARE(box.text, kServiceWarning);
     QCOMPARE(box.title, QStringLiteral("Внимание"));
     QCOMPARE(box.icon, MessageIcon::Warning);
-    QCOMPARE(box.owner, form.get());
+    QCOMPARE(box.owner, form);
     QVERIFY(form->state().Connected);
     QVERIFY(form->state().ServiceMode);
     QCOMPARE(form->statusText(), QStringLiteral("Порт открыт (9600 бит/с) Режим - СЕРВИСАНТ"));
@@ -136,17 +110,18 @@ void ConnectionTest::cashier_data() {
 
 void ConnectionTest::cashier() {
     QFETCH(int, how);
-    auto form = window();
-    QVERIFY(form);
+    LinkedWindow link;
+    QVERIFY(link.show());
+    TForm1* form = &link.form();
     form->state().ServiceMode = true; // left over from an earlier link
-    dialogs_->onModal = how == 0   ? typePasswordAndOk(QStringLiteral("vetrolin"))
-                        : how == 1 ? pressCancel()
-                                   : closeByCloseBox();
+    link.dialogs().onModal = how == 0   ? typePasswordAndOk(QStringLiteral("vetrolin"))
+                             : how == 1 ? pressCancel()
+                                        : closeByCloseBox();
     click(form->connectionPage()->connectButton());
 
-    QCOMPARE(dialogs_->modalRuns, 1);
-    QCOMPARE(dialogs_->messages.size(), std::size_t(1));
-    const MessageRequest& box = dialogs_->messages.front();
+    QCOMPARE(link.dialogs().modalRuns, 1);
+    QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
+    const MessageRequest& box = link.dialogs().messages.front();
     QCOMPARE(box.text, kCashierNotice);
     QCOMPARE(box.title, QStringLiteral("Режим кассира"));
     QCOMPARE(box.icon, MessageIcon::Information);
@@ -166,13 +141,15 @@ void ConnectionTest::refusedFirmware_data() {
 
 void ConnectionTest::refusedFirmware() {
     QFETCH(QString, firmware);
-    emulator_ = startRegister(*devices_, 1, kasemu::ModelKind::Rx410f, firmware);
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
+    kasemu::EmulatorOptions options;
+    options.firmware = firmware.toStdString();
+    LinkedWindow link(options);
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
     click(form->connectionPage()->connectButton());
 
-    QCOMPARE(dialogs_->messages.size(), std::size_t(1));
-    const MessageRequest& box = dialogs_->messages.front();
+    QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
+    const MessageRequest& box = link.dialogs().messages.front();
     QCOMPARE(box.text, QStringLiteral("Программа не работает с версиями \"04-07\", \"РМ-11\", "
                                       "\"РМ-12\" и \"ЛМ-21\"\r\nвнутреннего программного "
                                       "обеспечения!"));
@@ -187,8 +164,9 @@ void ConnectionTest::refusedFirmware() {
 }
 
 void ConnectionTest::rx410fLayout() {
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
+    LinkedWindow link;
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
     click(form->connectionPage()->connectButton());
     QVERIFY(form->state().Connected);
     QCOMPARE(form->state().PaperSensors, -1);
@@ -197,9 +175,9 @@ void ConnectionTest::rx410fLayout() {
 }
 
 void ConnectionTest::rx520lLayout() {
-    emulator_ = startRegister(*devices_, 1, kasemu::ModelKind::Rx520l);
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
+    LinkedWindow link(kasemu::ModelKind::Rx520l);
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
     click(form->connectionPage()->connectButton());
     QVERIFY(form->state().Connected);
     QCOMPARE(form->state().PaperSensors, 0);
@@ -208,18 +186,17 @@ void ConnectionTest::rx520lLayout() {
 }
 
 void ConnectionTest::unknownFirmwareKeepsTheLayout() {
-    emulator_ = startRegister(*devices_, 1, kasemu::ModelKind::Rx520l);
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
+    LinkedWindow link(kasemu::ModelKind::Rx520l);
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
     ConnectionPage* page = form->connectionPage();
     click(page->connectButton());
     QCOMPARE(form->state().LogoMaxWidth, 352);
     click(page->disconnectButton());
 
-    emulator_.reset();
-    emulator_ = startRegister(*devices_, 1, kasemu::ModelKind::Rx410f, QStringLiteral("КС-33"));
+    link.replaceRegister(kasemu::ModelKind::Rx410f, QStringLiteral("КС-33"));
     click(page->connectButton());
-    QVERIFY(dialogs_->messages.empty());
+    QVERIFY(link.dialogs().messages.empty());
     QVERIFY(form->state().Connected);
     QCOMPARE(form->statusText(), QStringLiteral("Порт открыт (9600 бит/с) Режим - СЕРВИСАНТ"));
     QCOMPARE(form->state().PaperSensors, 0);
@@ -227,7 +204,7 @@ void ConnectionTest::unknownFirmwareKeepsTheLayout() {
     QCOMPARE(form->state().LogoMaxHeight, 312);
 
     // At the very first link an unknown register leaves the design state.
-    auto fresh = window({QStringLiteral("-tech")});
+    auto fresh = showMainWindow({QStringLiteral("-tech")});
     closeDriverPort();
     click(fresh->connectionPage()->connectButton());
     QVERIFY(fresh->state().Connected);
@@ -237,39 +214,42 @@ void ConnectionTest::unknownFirmwareKeepsTheLayout() {
 }
 
 void ConnectionTest::portThatCannotBeOpened() {
-    devices_->addDeadPort(2);
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
+    LinkedWindow link;
+    link.devices().addDeadPort(2);
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
     form->connectionPage()->portBox()->setCurrentIndex(1);
     click(form->connectionPage()->connectButton());
 
-    QCOMPARE(dialogs_->messages.size(), std::size_t(1));
-    const MessageRequest& box = dialogs_->messages.front();
+    QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
+    const MessageRequest& box = link.dialogs().messages.front();
     QCOMPARE(box.text, QStringLiteral("Невозможно открыть порт!"));
     QCOMPARE(box.title, QStringLiteral("Ошибка!"));
     QCOMPARE(box.icon, MessageIcon::Error);
     QCOMPARE(form->statusText(), QStringLiteral("Порт закрыт."));
     QVERIFY(!form->state().Connected);
     QCOMPARE(linkControls(*form), (LinkControls{true, false, false, false}));
-    QCOMPARE(emulator_->counters().bytesReceived, std::uint64_t(0));
+    QCOMPARE(link.emulator().counters().bytesReceived, std::uint64_t(0));
 }
 
 void ConnectionTest::changeSpeed() {
-    emulator_ = startRegister(*devices_, 1, kasemu::ModelKind::Rx410f, {}, true);
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
+    kasemu::EmulatorOptions options;
+    options.strictSpeed = true;
+    LinkedWindow link(options);
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
     ConnectionPage* page = form->connectionPage();
     click(page->connectButton());
-    QCOMPARE(emulator_->lineSpeed(), 9600);
+    QCOMPARE(link.emulator().lineSpeed(), 9600);
 
     page->newSpeedBox()->setCurrentIndex(1);
     click(page->changeButton());
 
-    QCOMPARE(emulator_->lineSpeed(), 19200);
+    QCOMPARE(link.emulator().lineSpeed(), 19200);
     QCOMPARE(page->speedBox()->currentText(), QStringLiteral("19200"));
     QCOMPARE(form->statusText(), QStringLiteral("Порт открыт (19200 бит/с) Режим - СЕРВИС"));
-    QCOMPARE(dialogs_->messages.size(), std::size_t(1));
-    const MessageRequest& box = dialogs_->messages.front();
+    QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
+    const MessageRequest& box = link.dialogs().messages.front();
     QCOMPARE(box.text, QStringLiteral("Установлена новая скорость связи: 19200 бит/с!"));
     QCOMPARE(box.title, QStringLiteral("Информация"));
     QCOMPARE(box.icon, MessageIcon::Information);
@@ -283,28 +263,29 @@ void ConnectionTest::changeSpeed() {
 
     page->newSpeedBox()->setCurrentIndex(2);
     click(page->changeButton());
-    QCOMPARE(emulator_->lineSpeed(), 38400);
+    QCOMPARE(link.emulator().lineSpeed(), 38400);
     QCOMPARE(form->statusText(), QStringLiteral("Порт открыт (38400 бит/с) Режим - СЕРВИС"));
     page->newSpeedBox()->setCurrentIndex(0);
     click(page->changeButton());
-    QCOMPARE(emulator_->lineSpeed(), 9600);
+    QCOMPARE(link.emulator().lineSpeed(), 9600);
     QCOMPARE(page->speedBox()->currentText(), QStringLiteral("9600"));
 }
 
 void ConnectionTest::changeSpeedRefusedByTheRegister() {
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
+    LinkedWindow link;
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
     ConnectionPage* page = form->connectionPage();
     click(page->connectButton());
     // The answer carries a refusal (the register itself switches anyway; only the
     // console's side is looked at here).
-    emulator_->inject(*kasemu::parseFault("status:0x80"));
-    emulator_->inject(*kasemu::parseFault("result:16"));
+    link.emulator().inject(*kasemu::parseFault("status:0x80"));
+    link.emulator().inject(*kasemu::parseFault("result:16"));
     page->newSpeedBox()->setCurrentIndex(2);
     click(page->changeButton());
 
-    QCOMPARE(dialogs_->messages.size(), std::size_t(1));
-    const MessageRequest& box = dialogs_->messages.front();
+    QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
+    const MessageRequest& box = link.dialogs().messages.front();
     QCOMPARE(box.title, QStringLiteral("Ошибка!"));
     QCOMPARE(box.icon, MessageIcon::Error);
     QVERIFY2(box.text.endsWith(QStringLiteral("\r\nБайт статуса: 128\r\nБайт результата: 16")),
@@ -317,9 +298,10 @@ void ConnectionTest::changeSpeedRefusedByTheRegister() {
 }
 
 void ConnectionTest::disconnect() {
-    auto form = window();
-    QVERIFY(form);
-    dialogs_->onModal = typePasswordAndOk(QStringLiteral("vetrolina"));
+    LinkedWindow link;
+    QVERIFY(link.show());
+    TForm1* form = &link.form();
+    link.dialogs().onModal = typePasswordAndOk(QStringLiteral("vetrolina"));
     ConnectionPage* page = form->connectionPage();
     click(page->connectButton());
     QVERIFY(form->state().Connected);
@@ -330,7 +312,7 @@ void ConnectionTest::disconnect() {
     QVERIFY(form->state().ServiceMode); // kept until the next link
     QCOMPARE(linkControls(*form), (LinkControls{true, false, false, false}));
     QCOMPARE(FPClose(), 0);
-    QCOMPARE(dialogs_->messages.size(), std::size_t(1)); // only the service-mode warning
+    QCOMPARE(link.dialogs().messages.size(), std::size_t(1)); // only the service-mode warning
 
     // And the link opens again.
     click(page->connectButton());
@@ -355,17 +337,18 @@ void ConnectionTest::paperWarnings_data() {
 void ConnectionTest::paperWarnings() {
     QFETCH(int, sensors);
     QFETCH(QString, warning);
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
+    LinkedWindow link;
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
     click(form->connectionPage()->connectButton());
-    emulator_->setPaperSensors(static_cast<std::uint8_t>(sensors));
+    link.emulator().setPaperSensors(static_cast<std::uint8_t>(sensors));
     form->CheckPaperState();
     if (warning.isEmpty()) {
-        QVERIFY(dialogs_->messages.empty());
+        QVERIFY(link.dialogs().messages.empty());
         return;
     }
-    QCOMPARE(dialogs_->messages.size(), std::size_t(1));
-    const MessageRequest& box = dialogs_->messages.front();
+    QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
+    const MessageRequest& box = link.dialogs().messages.front();
     QCOMPARE(box.text, warning);
     QCOMPARE(box.title, QStringLiteral("Внимание!"));
     QCOMPARE(box.icon, MessageIcon::Warning);
@@ -374,23 +357,24 @@ void ConnectionTest::paperWarnings() {
 }
 
 void ConnectionTest::closingTheWindowClosesAnOpenLink() {
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
+    LinkedWindow link;
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
     click(form->connectionPage()->connectButton());
     QVERIFY(form->state().Connected);
     form->close();
     QCOMPARE(FPClose(), 0); // already closed by the console
-    form.reset();
 }
 
 void ConnectionTest::statusQueryTimesOut() {
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
-    emulator_->inject(*kasemu::parseFault("ignore*10"));
+    LinkedWindow link;
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
+    link.emulator().inject(*kasemu::parseFault("ignore*10"));
     click(form->connectionPage()->connectButton());
 
-    QCOMPARE(dialogs_->messages.size(), std::size_t(1));
-    const MessageRequest& box = dialogs_->messages.front();
+    QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
+    const MessageRequest& box = link.dialogs().messages.front();
     QCOMPARE(box.title, QStringLiteral("Ошибка!"));
     QCOMPARE(box.icon, MessageIcon::Error);
     QVERIFY2(!box.text.isEmpty(), "the driver's error text is shown");
@@ -398,20 +382,21 @@ void ConnectionTest::statusQueryTimesOut() {
     QVERIFY(!form->state().Connected);
     QCOMPARE(linkControls(*form), (LinkControls{true, false, false, false}));
     QCOMPARE(FPClose(), 0);
-    QVERIFY(emulator_->counters().bytesReceived > 0);
+    QVERIFY(link.emulator().counters().bytesReceived > 0);
 }
 
 void ConnectionTest::reopenFailsAfterASpeedChange() {
-    auto form = window({QStringLiteral("-tech")});
-    QVERIFY(form);
+    LinkedWindow link;
+    QVERIFY(link.show({QStringLiteral("-tech")}));
+    TForm1* form = &link.form();
     ConnectionPage* page = form->connectionPage();
     click(page->connectButton());
     // The port disappears after the speed change: the reopen fails silently.
-    QFile::remove(devices_->portPath(1));
-    devices_->addDeadPort(1);
+    QFile::remove(link.devices().portPath(1));
+    link.devices().addDeadPort(1);
     page->newSpeedBox()->setCurrentIndex(1);
     click(page->changeButton());
-    QVERIFY(dialogs_->messages.empty());
+    QVERIFY(link.dialogs().messages.empty());
     QCOMPARE(form->statusText(), QStringLiteral("Порт закрыт"));
     QVERIFY(form->state().Connected);
     QCOMPARE(linkControls(*form), (LinkControls{false, true, true, true}));

@@ -1,7 +1,9 @@
-// The rules of the "Отчеты", "Пароли" and " Дамп " pages that need no widget:
-// what the user may type, in which order the refusals come, and the dump's text
-// and file.
+// The rules of the "Операции", "Отчеты", "Пароли" and " Дамп " pages that need
+// no widget: what the user may type, in which order the refusals come, and the
+// dump's text and file.
+#include "ConsoleTestSupport.h"
 #include "DumpText.h"
+#include "OperationsRules.h"
 #include "PasswordRules.h"
 #include "ReportRules.h"
 
@@ -32,6 +34,12 @@ class PageRulesTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void operationsAmounts_data();
+    void operationsAmounts();
+    void discountValues_data();
+    void discountValues();
+    void discountTypes();
+
     void passwordChange_data();
     void passwordChange();
     void registrationPassword_data();
@@ -56,6 +64,182 @@ class PageRulesTest : public QObject {
     void dumpFile();
     void dumpFileThatCannotBeCreated();
 };
+
+void PageRulesTest::operationsAmounts_data() {
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<bool>("comma");
+    QTest::addColumn<QString>("text"); // "#" stands for the locale's separator
+    QTest::addColumn<qint64>("value"); // a quantity's digits, or kopecks
+    QTest::addColumn<int>("decimals"); // of a quantity
+    QTest::addColumn<QString>("error");
+    const QString badQuantity = QStringLiteral("Неправильный формат количества!");
+    const QString badPrice = QStringLiteral("Введите цену в гривнах!");
+    const QString badAmount = QStringLiteral("Введите сумму в гривнах!");
+    const auto add = [](const char* rule, bool comma, const char* text, qint64 value, int decimals,
+                        const QString& error) {
+        QTest::addRow("%s, %s: %s", rule, comma ? "comma" : "point", text)
+            << QString::fromLatin1(rule) << comma << QString::fromUtf8(text) << value << decimals
+            << error;
+    };
+    for (const bool comma : {true, false}) {
+        const auto quantity = [&](const char* text, qint64 value, int decimals) {
+            add("quantity", comma, text, value, decimals, value < 0 ? badQuantity : QString());
+        };
+        quantity("1#5", 15, 1);
+        quantity("3#", 3, 0);
+        quantity("2#125", 2125, 3);
+        quantity(" 4 ", 4, 0);
+        quantity("2#0005", -1, 0);
+        quantity("abc", -1, 0);
+        quantity("#", -1, 0);
+        const auto price = [&](const char* text, qint64 kopecks) {
+            add("price", comma, text, kopecks, 0, kopecks < 0 ? badPrice : QString());
+        };
+        price("12", 1200);
+        price("12#00", 1200);
+        price("12#", 12);
+        price("12#5", 1250);
+        price("0#125", 12); // 12.5 kopecks: to the even neighbour
+        price("0#375", 38); // 37.5 kopecks: to the even neighbour
+        price(" 3#10 ", 310);
+        price("1x", -1);
+        price("#", -1);
+        price("99999999#9", -1); // beyond a signed 32-bit price
+        const auto payment = [&](const char* text, qint64 kopecks) {
+            add("payment", comma, text, kopecks, 0, kopecks < 0 ? badAmount : QString());
+        };
+        payment("5#00", 500);
+        payment("5", 500);
+        payment("5#", 5);
+        payment("-5#00", -1);
+        payment("42949673#00", -1); // beyond 32 bits
+        payment("пять", -1);
+        for (const char* rule : {"cash-in", "cash-out"}) {
+            const QString above =
+                QStringLiteral("Максимальная сумма служебного %1 составляет "
+                               "42949672.95 грн!")
+                    .arg(rule == std::string_view("cash-in") ? QStringLiteral("внесения")
+                                                             : QStringLiteral("изъятия"));
+            // -1: not a sum, -2: above the maximum
+            const auto cash = [&](const char* text, qint64 kopecks) {
+                add(rule, comma, text, kopecks, 0,
+                    kopecks == -1   ? badAmount
+                    : kopecks == -2 ? above
+                                    : QString());
+            };
+            cash("150", 150);
+            cash("150#00", 15000);
+            cash("150#", 150);
+            cash("1#5", 150);
+            cash("42949672#95", 4294967295LL);
+            cash("42949673#00", -2);
+            cash("4294967296", -2);
+            cash("-5", -1);
+            cash("-1#00", -1);
+            cash("сто", -1);
+        }
+    }
+    // The other locale's separator.
+    add("quantity", true, "1.5", -1, 0, badQuantity);
+    add("quantity", false, "1,5", -1, 0, badQuantity);
+    add("quantity", false, "1,500", -1, 0, badQuantity);
+    add("price", true, "1.5", -1, 0, badPrice);
+    add("price", false, "1,5", -1, 0, badPrice);
+    add("price", false, "1,500", -1, 0, badPrice);
+}
+
+void PageRulesTest::operationsAmounts() {
+    QFETCH(QString, rule);
+    QFETCH(bool, comma);
+    QFETCH(QString, text);
+    QFETCH(qint64, value);
+    QFETCH(int, decimals);
+    QFETCH(QString, error);
+    const LocaleFormat locale = comma ? test::commaLocale() : test::pointLocale();
+    text.replace(QLatin1Char('#'), locale.decimalSeparator());
+    operations::Checked<qint64> got;
+    if (rule == QStringLiteral("quantity") || rule == QStringLiteral("price")) {
+        const bool quantity = rule == QStringLiteral("quantity");
+        const auto line = operations::checkArticle({QStringLiteral("9"), QStringLiteral("Сахар"),
+                                                    quantity ? text : QStringLiteral("1"),
+                                                    quantity ? QStringLiteral("2") : text},
+                                                   false, locale);
+        got.error = line.error;
+        if (line.value) {
+            got.value = quantity ? line.value->quantity.value : line.value->price;
+            QCOMPARE(int(line.value->quantity.decimals), quantity ? decimals : 0);
+            QCOMPARE(line.value->code, std::int64_t(9));
+        }
+    } else {
+        const auto amount =
+            rule == QStringLiteral("payment")
+                ? operations::checkPayment(text, locale)
+                : operations::checkCash(text, rule == QStringLiteral("cash-in"), locale);
+        got = {amount.value, amount.error};
+    }
+    QCOMPARE(got.error, error);
+    QCOMPARE(got.value.has_value(), error.isEmpty());
+    if (got.value) {
+        QCOMPARE(*got.value, value);
+    }
+}
+
+void PageRulesTest::discountValues_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("percent");
+    QTest::addColumn<QString>("amount"); // "#" stands for the locale's separator
+    QTest::addColumn<int>("sentPercent");
+    QTest::addColumn<int>("sentAmount");
+    QTest::addColumn<QString>("error");
+    const QString badPercent = QStringLiteral("Значение процентной скидки должно от 0%..100%!");
+    const QString badAmount = QStringLiteral("Введите значение асолютной скидки в гривнах!");
+    QTest::newRow("10 % on the last line") << 0 << "10"
+                                           << "x" << 10 << 0 << QString();
+    QTest::newRow("10 % on the subtotal") << 2 << " 10 "
+                                          << "" << 10 << 0 << QString();
+    QTest::newRow("1,25 on the last line") << 1 << "x"
+                                           << "1#25" << 0 << 125 << QString();
+    QTest::newRow("2 on the subtotal") << 3 << ""
+                                       << "2" << 0 << 200 << QString();
+    QTest::newRow("typed by hand: the amount") << -1 << "5"
+                                               << "1#00" << 0 << 100 << QString();
+    QTest::newRow("percent with decimals") << 0 << "1#5"
+                                           << "1" << 0 << 0 << badPercent;
+    QTest::newRow("no percent") << 2 << ""
+                                << "1" << 0 << 0 << badPercent;
+    QTest::newRow("no amount") << 3 << "10"
+                               << "" << 0 << 0 << badAmount;
+    QTest::newRow("amount not a number") << 1 << "10"
+                                         << "x" << 0 << 0 << badAmount;
+}
+
+void PageRulesTest::discountValues() {
+    QFETCH(int, type);
+    QFETCH(QString, percent);
+    QFETCH(QString, amount);
+    QFETCH(int, sentPercent);
+    QFETCH(int, sentAmount);
+    QFETCH(QString, error);
+    const LocaleFormat locale = test::commaLocale();
+    const auto d =
+        operations::checkDiscount(type, percent.replace(QLatin1Char('#'), QLatin1Char(',')),
+                                  amount.replace(QLatin1Char('#'), QLatin1Char(',')), locale);
+    QCOMPARE(d.error, error);
+    QCOMPARE(d.value.has_value(), error.isEmpty());
+    if (d.value) {
+        QCOMPARE(*d.value, (operations::Discount{sentPercent, sentAmount}));
+    }
+}
+
+void PageRulesTest::discountTypes() {
+    // The list's types 0..3 take a percent or an amount; a type typed by hand neither.
+    const std::optional<bool> expected[] = {true, false, true, false};
+    for (int type = 0; type < 4; ++type) {
+        QCOMPARE(operations::takesPercent(type), expected[type]);
+    }
+    QCOMPARE(operations::takesPercent(-1), std::nullopt);
+    QCOMPARE(operations::takesPercent(4), std::nullopt);
+}
 
 void PageRulesTest::passwordChange_data() {
     QTest::addColumn<QString>("oldText");

@@ -3,7 +3,6 @@
 #include "LinkedWindow.h"
 #include "PasswordRules.h"
 #include "Unit1.h"
-#include "pages/PasswordsPage.h"
 
 #include <kasemu/Cp866.h>
 #include <kasemu/Model.h>
@@ -20,10 +19,6 @@ using namespace kasmon;
 using namespace kasmon::test;
 
 namespace {
-
-PasswordsPage& passwordsPage(const TForm1& form) {
-    return *dynamic_cast<PasswordsPage*>(form.pages().at(6));
-}
 
 const QString kNotANumber = QStringLiteral("В качестве пароля может быть только число!");
 const QString kRange = QStringLiteral("Пароль может принимать значения от 0 до 65535!");
@@ -60,22 +55,29 @@ void PasswordsTest::cleanup() {
 void PasswordsTest::pageAtStart() {
     RecordingDialogs dialogs;
     TForm1 form;
-    const PasswordsPage& page = passwordsPage(form);
+    const TForm1& page = form;
     QCOMPARE(form.pageControl()->tabText(6), QStringLiteral("Пароли"));
-    for (QLineEdit* e : {page.cashierOldEdit(), page.cashierNewEdit(), page.cashierConfirmEdit(),
-                         page.registerPasswordEdit(), page.consolePasswordEdit(),
-                         page.specialOldEdit(), page.specialNewEdit(), page.specialConfirmEdit()}) {
+    for (QLineEdit* e : {controlIn<QLineEdit>(page, "passwords.cashierOld"),
+                         controlIn<QLineEdit>(page, "passwords.cashierNew"),
+                         controlIn<QLineEdit>(page, "passwords.cashierConfirm"),
+                         controlIn<QLineEdit>(page, "passwords.registerPassword"),
+                         controlIn<QLineEdit>(page, "passwords.consolePassword"),
+                         controlIn<QLineEdit>(page, "passwords.specialOld"),
+                         controlIn<QLineEdit>(page, "passwords.specialNew"),
+                         controlIn<QLineEdit>(page, "passwords.specialConfirm")}) {
         QCOMPARE(e->maxLength(), 5);
         QCOMPARE(e->echoMode(), QLineEdit::Password);
     }
-    QCOMPARE(page.cashierNameEdit()->maxLength(), 15);
-    QCOMPARE(page.registerNameEdit()->maxLength(), 15);
-    QCOMPARE(page.operatorBox()->count(), 8);
-    QCOMPARE(page.operatorBox()->itemText(7), QStringLiteral("Кассир №8"));
-    QCOMPARE(page.registerNumberBox()->currentText(), QStringLiteral("Кассир №1"));
-    QVERIFY(page.storedNameBox()->isChecked());
-    QVERIFY(page.consoleReportsChoice()->isChecked());
-    QVERIFY(page.specialReportsChoice()->isChecked());
+    QCOMPARE(controlIn<QLineEdit>(page, "passwords.cashierName")->maxLength(), 15);
+    QCOMPARE(controlIn<QLineEdit>(page, "passwords.registerName")->maxLength(), 15);
+    QCOMPARE(controlIn<QComboBox>(page, "passwords.operator")->count(), 8);
+    QCOMPARE(controlIn<QComboBox>(page, "passwords.operator")->itemText(7),
+             QStringLiteral("Кассир №8"));
+    QCOMPARE(controlIn<QComboBox>(page, "passwords.registerNumber")->currentText(),
+             QStringLiteral("Кассир №1"));
+    QVERIFY(controlIn<QCheckBox>(page, "passwords.storedName")->isChecked());
+    QVERIFY(controlIn<QRadioButton>(page, "passwords.consoleReports")->isChecked());
+    QVERIFY(controlIn<QRadioButton>(page, "passwords.specialReports")->isChecked());
 }
 
 void PasswordsTest::changeRefusalsInOrder_data() {
@@ -120,16 +122,20 @@ void PasswordsTest::changeRefusalsInOrder() {
     QFETCH(QString, error);
     LinkedWindow link;
     QVERIFY(link.open());
-    const PasswordsPage& page = passwordsPage(link.form());
+    const TForm1& page = link.form();
     // Both groups run the same checks, each on its own fields.
     const struct {
         QLineEdit *oldEdit, *newEdit, *confirmEdit;
         QPushButton* button;
     } groups[] = {
-        {page.cashierOldEdit(), page.cashierNewEdit(), page.cashierConfirmEdit(),
-         page.cashierSetButton()},
-        {page.specialOldEdit(), page.specialNewEdit(), page.specialConfirmEdit(),
-         page.specialSetButton()},
+        {controlIn<QLineEdit>(page, "passwords.cashierOld"),
+         controlIn<QLineEdit>(page, "passwords.cashierNew"),
+         controlIn<QLineEdit>(page, "passwords.cashierConfirm"),
+         controlIn<QPushButton>(page, "passwords.cashierSet")},
+        {controlIn<QLineEdit>(page, "passwords.specialOld"),
+         controlIn<QLineEdit>(page, "passwords.specialNew"),
+         controlIn<QLineEdit>(page, "passwords.specialConfirm"),
+         controlIn<QPushButton>(page, "passwords.specialSet")},
     };
     const std::uint64_t before = link.bytesReceived();
     for (const auto& g : groups) {
@@ -148,13 +154,15 @@ void PasswordsTest::changeRefusalsInOrder() {
 void PasswordsTest::cashierPasswordChangeReadBack() {
     LinkedWindow link;
     QVERIFY(link.open());
-    const PasswordsPage& page = passwordsPage(link.form());
-    page.operatorBox()->setCurrentIndex(2);
-    LinkedWindow::type(page.cashierOldEdit(), QString()); // empty: 0
-    LinkedWindow::type(page.cashierNewEdit(), QStringLiteral("123"));
-    LinkedWindow::type(page.cashierConfirmEdit(), QStringLiteral("123"));
-    LinkedWindow::type(page.cashierNameEdit(), QStringLiteral("Петренко"));
-    QVERIFY(LinkedWindow::click(page.cashierSetButton()));
+    const TForm1& page = link.form();
+    controlIn<QComboBox>(page, "passwords.operator")->setCurrentIndex(2);
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.cashierOld"), QString()); // empty: 0
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.cashierNew"), QStringLiteral("123"));
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.cashierConfirm"),
+                       QStringLiteral("123"));
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.cashierName"),
+                       QStringLiteral("Петренко"));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.cashierSet")));
     auto shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QCOMPARE(shown[0].text, QStringLiteral("Пароль успешно установлен!"));
@@ -165,7 +173,7 @@ void PasswordsTest::cashierPasswordChangeReadBack() {
     QCOMPARE(QString::fromStdString(kasemu::deviceToUtf8(state.operators[2].name)),
              QStringLiteral("Петренко"));
 
-    QVERIFY(LinkedWindow::click(page.forgottenButton()));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.forgotten")));
     shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QCOMPARE(shown[0].title, QStringLiteral("Информация о паролях!"));
@@ -176,26 +184,28 @@ void PasswordsTest::cashierPasswordChangeReadBack() {
 void PasswordsTest::reportAndProgrammingPasswordChange() {
     LinkedWindow link;
     QVERIFY(link.open());
-    const PasswordsPage& page = passwordsPage(link.form());
+    const TForm1& page = link.form();
     const auto change = [&](QRadioButton* choice, const QString& from, const QString& to) {
         choice->setChecked(true);
-        LinkedWindow::type(page.specialOldEdit(), from);
-        LinkedWindow::type(page.specialNewEdit(), to);
-        LinkedWindow::type(page.specialConfirmEdit(), to);
-        QVERIFY(LinkedWindow::click(page.specialSetButton()));
+        LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.specialOld"), from);
+        LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.specialNew"), to);
+        LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.specialConfirm"), to);
+        QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.specialSet")));
         const auto shown = link.takeMessages();
         QCOMPARE(shown.size(), std::size_t(1));
         QCOMPARE(shown[0].text, QStringLiteral("Пароль успешно установлен!"));
     };
-    change(page.specialReportsChoice(), QStringLiteral("0"), QStringLiteral("65535"));
-    change(page.specialProgrammingChoice(), QString(), QStringLiteral("4242"));
+    change(controlIn<QRadioButton>(page, "passwords.specialReports"), QStringLiteral("0"),
+           QStringLiteral("65535"));
+    change(controlIn<QRadioButton>(page, "passwords.specialProgramming"), QString(),
+           QStringLiteral("4242"));
     const kasemu::RegisterState state = link.emulator().state();
     QCOMPARE(state.operators[kasemu::kReportOperator].password, std::uint16_t(65535));
     QCOMPARE(state.operators[kasemu::kProgrammingOperator].password, std::uint16_t(4242));
     QVERIFY(state.operators[kasemu::kProgrammingOperator].name.empty());
 
     // Read back: the report password shown, the programming password not.
-    QVERIFY(LinkedWindow::click(page.forgottenButton()));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.forgotten")));
     const auto shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     std::array<std::uint16_t, 10> expected{};
@@ -210,11 +220,11 @@ void PasswordsTest::reportAndProgrammingPasswordChange() {
 void PasswordsTest::wrongOldPasswordIsTheRegistersRefusal() {
     LinkedWindow link;
     QVERIFY(link.open());
-    const PasswordsPage& page = passwordsPage(link.form());
-    LinkedWindow::type(page.cashierOldEdit(), QStringLiteral("9"));
-    LinkedWindow::type(page.cashierNewEdit(), QStringLiteral("1"));
-    LinkedWindow::type(page.cashierConfirmEdit(), QStringLiteral("1"));
-    QVERIFY(LinkedWindow::click(page.cashierSetButton()));
+    const TForm1& page = link.form();
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.cashierOld"), QStringLiteral("9"));
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.cashierNew"), QStringLiteral("1"));
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.cashierConfirm"), QStringLiteral("1"));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.cashierSet")));
     const auto shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QVERIFY2(isDriverError(link.form(), shown[0], kasemu::result::BadPassword),
@@ -229,17 +239,19 @@ void PasswordsTest::cashierRegisteredAndUnregistered() {
         s.operators[4].password = 44;
         s.operators[4].name = kasemu::utf8ToDevice("Иванова");
     });
-    const PasswordsPage& page = passwordsPage(link.form());
-    page.registerNumberBox()->setCurrentIndex(4);
-    LinkedWindow::type(page.registerPasswordEdit(), QStringLiteral("43"));
-    QVERIFY(LinkedWindow::click(page.registerButton()));
+    const TForm1& page = link.form();
+    controlIn<QComboBox>(page, "passwords.registerNumber")->setCurrentIndex(4);
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.registerPassword"),
+                       QStringLiteral("43"));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.register")));
     auto shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QVERIFY(isDriverError(link.form(), shown[0], kasemu::result::BadPassword));
     QCOMPARE(link.emulator().state().cashier, -1);
 
-    LinkedWindow::type(page.registerPasswordEdit(), QStringLiteral("44"));
-    QVERIFY(LinkedWindow::click(page.registerButton()));
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.registerPassword"),
+                       QStringLiteral("44"));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.register")));
     shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QCOMPARE(shown[0].text, QStringLiteral("Кассир зарегистрирован успешно!"));
@@ -250,7 +262,7 @@ void PasswordsTest::cashierRegisteredAndUnregistered() {
         QString::fromStdString(kasemu::deviceToUtf8(link.emulator().state().operators[4].name)),
         QStringLiteral("Иванова"));
 
-    QVERIFY(LinkedWindow::click(page.unregisterButton()));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.unregister")));
     shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QCOMPARE(shown[0].text, QStringLiteral("Кассир разрегистрирован успешно!"));
@@ -258,9 +270,10 @@ void PasswordsTest::cashierRegisteredAndUnregistered() {
     QCOMPARE(link.emulator().state().cashier, -1);
 
     // A name of its own, typed with the box unchecked.
-    page.storedNameBox()->click();
-    LinkedWindow::type(page.registerNameEdit(), QStringLiteral("Коваль"));
-    QVERIFY(LinkedWindow::click(page.registerButton()));
+    controlIn<QCheckBox>(page, "passwords.storedName")->click();
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.registerName"),
+                       QStringLiteral("Коваль"));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.register")));
     QCOMPARE(link.takeMessages().size(), std::size_t(1));
     QCOMPARE(link.emulator().state().cashier, 4);
     QCOMPARE(
@@ -271,17 +284,17 @@ void PasswordsTest::cashierRegisteredAndUnregistered() {
 void PasswordsTest::storedNameBoxSwitchesTheNameField() {
     LinkedWindow link;
     QVERIFY(link.open());
-    const PasswordsPage& page = passwordsPage(link.form());
+    const TForm1& page = link.form();
     // Opening the link enabled the field although the box is checked.
-    QVERIFY(page.storedNameBox()->isChecked());
-    QVERIFY(page.registerNameEdit()->isEnabled());
-    page.storedNameBox()->click();
-    QVERIFY(!page.storedNameBox()->isChecked());
-    QVERIFY(page.registerNameEdit()->isEnabled());
-    page.storedNameBox()->click();
-    QVERIFY(!page.registerNameEdit()->isEnabled());
-    page.storedNameBox()->click();
-    QVERIFY(page.registerNameEdit()->isEnabled());
+    QVERIFY(controlIn<QCheckBox>(page, "passwords.storedName")->isChecked());
+    QVERIFY(controlIn<QLineEdit>(page, "passwords.registerName")->isEnabled());
+    controlIn<QCheckBox>(page, "passwords.storedName")->click();
+    QVERIFY(!controlIn<QCheckBox>(page, "passwords.storedName")->isChecked());
+    QVERIFY(controlIn<QLineEdit>(page, "passwords.registerName")->isEnabled());
+    controlIn<QCheckBox>(page, "passwords.storedName")->click();
+    QVERIFY(!controlIn<QLineEdit>(page, "passwords.registerName")->isEnabled());
+    controlIn<QCheckBox>(page, "passwords.storedName")->click();
+    QVERIFY(controlIn<QLineEdit>(page, "passwords.registerName")->isEnabled());
 }
 
 void PasswordsTest::cashierPasswordChecks_data() {
@@ -301,10 +314,11 @@ void PasswordsTest::cashierPasswordChecks() {
     QFETCH(QString, error);
     LinkedWindow link;
     QVERIFY(link.open());
-    const PasswordsPage& page = passwordsPage(link.form());
-    LinkedWindow::type(page.registerPasswordEdit(), password);
+    const TForm1& page = link.form();
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.registerPassword"), password);
     const std::uint64_t before = link.bytesReceived();
-    QVERIFY(LinkedWindow::click(unregister ? page.unregisterButton() : page.registerButton()));
+    QVERIFY(LinkedWindow::click(unregister ? controlIn<QPushButton>(page, "passwords.unregister")
+                                           : controlIn<QPushButton>(page, "passwords.register")));
     const auto shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QVERIFY2(isInputError(shown[0], error), qPrintable(shown[0].text));
@@ -334,11 +348,13 @@ void PasswordsTest::consoleRegistration() {
     QFETCH(int, stored);
     LinkedWindow link;
     QVERIFY(link.open());
-    const PasswordsPage& page = passwordsPage(link.form());
-    (programming ? page.consoleProgrammingChoice() : page.consoleReportsChoice())->setChecked(true);
-    LinkedWindow::type(page.consolePasswordEdit(), password);
+    const TForm1& page = link.form();
+    (programming ? controlIn<QRadioButton>(page, "passwords.consoleProgramming")
+                 : controlIn<QRadioButton>(page, "passwords.consoleReports"))
+        ->setChecked(true);
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.consolePassword"), password);
     const std::uint64_t before = link.bytesReceived();
-    QVERIFY(LinkedWindow::click(page.consoleRegisterButton()));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.consoleRegister")));
     const auto shown = link.takeMessages();
     if (error.isEmpty()) {
         QVERIFY(shown.empty());
@@ -355,17 +371,18 @@ void PasswordsTest::consoleRegistration() {
 void PasswordsTest::consoleRegistrationKeptAcrossDisconnection() {
     LinkedWindow link;
     QVERIFY(link.open());
-    const PasswordsPage& page = passwordsPage(link.form());
-    page.consoleProgrammingChoice()->setChecked(true);
-    LinkedWindow::type(page.consolePasswordEdit(), QStringLiteral("17"));
-    QVERIFY(LinkedWindow::click(page.consoleRegisterButton()));
+    const TForm1& page = link.form();
+    controlIn<QRadioButton>(page, "passwords.consoleProgramming")->setChecked(true);
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.consolePassword"),
+                       QStringLiteral("17"));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.consoleRegister")));
     QVERIFY(link.close());
-    QVERIFY(!page.consoleRegisterButton()->isEnabled());
+    QVERIFY(!controlIn<QPushButton>(page, "passwords.consoleRegister")->isEnabled());
     QVERIFY(link.open(false));
     QCOMPARE(link.form().state().ProgPassword, std::uint16_t(17));
-    QVERIFY(!page.consoleRegisterButton()->isEnabled());
-    QVERIFY(page.registerButton()->isEnabled());
-    QVERIFY(!page.cashierSetButton()->isEnabled());
+    QVERIFY(!controlIn<QPushButton>(page, "passwords.consoleRegister")->isEnabled());
+    QVERIFY(controlIn<QPushButton>(page, "passwords.register")->isEnabled());
+    QVERIFY(!controlIn<QPushButton>(page, "passwords.cashierSet")->isEnabled());
 }
 
 QTEST_MAIN(PasswordsTest)

@@ -2,8 +2,6 @@
 // register printed is read from its paper tape, what reached it from its state.
 #include "LinkedWindow.h"
 #include "Unit1.h"
-#include "pages/PasswordsPage.h"
-#include "pages/ReportsPage.h"
 
 #include <kasemu/Clock.h>
 #include <kasemu/Model.h>
@@ -21,20 +19,12 @@ using namespace kasmon::test;
 
 namespace {
 
-ReportsPage& reportsPage(const TForm1& form) {
-    return *dynamic_cast<ReportsPage*>(form.pages().at(5));
-}
-
-PasswordsPage& passwordsPage(const TForm1& form) {
-    return *dynamic_cast<PasswordsPage*>(form.pages().at(6));
-}
-
 // Registers the report password in the console as the user does.
 void registerReportPassword(LinkedWindow& link, const QString& password) {
-    PasswordsPage& page = passwordsPage(link.form());
-    page.consoleReportsChoice()->setChecked(true);
-    LinkedWindow::type(page.consolePasswordEdit(), password);
-    QVERIFY(LinkedWindow::click(page.consoleRegisterButton()));
+    const TForm1& page = link.form();
+    controlIn<QRadioButton>(page, "passwords.consoleReports")->setChecked(true);
+    LinkedWindow::type(controlIn<QLineEdit>(page, "passwords.consolePassword"), password);
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "passwords.consoleRegister")));
 }
 
 void setReportPassword(LinkedWindow& link, std::uint16_t password) {
@@ -77,16 +67,16 @@ void ReportsTest::cleanup() {
 void ReportsTest::pageAtStart() {
     RecordingDialogs dialogs;
     TForm1 form;
-    const ReportsPage& page = reportsPage(form);
+    const TForm1& page = form;
     QCOMPARE(form.pageControl()->tabText(5), QStringLiteral("Отчеты"));
-    QCOMPARE(page.firstCodeEdit()->text(), QStringLiteral("0"));
-    QCOMPARE(page.lastCodeEdit()->text(), QStringLiteral("0"));
-    QCOMPARE(page.firstCodeEdit()->maxLength(), 14);
-    QCOMPARE(page.lastNumberEdit()->maxLength(), 5);
-    QVERIFY(page.wholeRangeBox()->isChecked());
-    QVERIFY(page.articleZButton()->isHidden());
-    QCOMPARE(page.fromDateEdit()->date(), QDate::currentDate());
-    QCOMPARE(page.toDateEdit()->date(), QDate::currentDate());
+    QCOMPARE(controlIn<QLineEdit>(page, "reports.firstCode")->text(), QStringLiteral("0"));
+    QCOMPARE(controlIn<QLineEdit>(page, "reports.lastCode")->text(), QStringLiteral("0"));
+    QCOMPARE(controlIn<QLineEdit>(page, "reports.firstCode")->maxLength(), 14);
+    QCOMPARE(controlIn<QLineEdit>(page, "reports.lastNumber")->maxLength(), 5);
+    QVERIFY(controlIn<QCheckBox>(page, "reports.wholeRange")->isChecked());
+    QVERIFY(controlIn<QPushButton>(page, "reports.articleZ")->isHidden());
+    QCOMPARE(controlIn<QDateEdit>(page, "reports.from")->date(), QDate::currentDate());
+    QCOMPARE(controlIn<QDateEdit>(page, "reports.to")->date(), QDate::currentDate());
     QCOMPARE(form.state().ReportPassword, std::uint16_t(0));
 }
 
@@ -98,11 +88,11 @@ void ReportsTest::xAndZReportsCarryTheReportPassword() {
     QCOMPARE(link.form().state().ReportPassword, std::uint16_t(4321));
     QVERIFY(link.takeMessages().empty()); // the registration confirms nothing
 
-    const ReportsPage& page = reportsPage(link.form());
-    QVERIFY(LinkedWindow::click(page.xReportButton()));
+    const TForm1& page = link.form();
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.xReport")));
     QVERIFY(link.tape().contains(QStringLiteral("X-ОТЧЕТ")));
     QVERIFY(link.emulator().state().fiscalMemory.empty());
-    QVERIFY(LinkedWindow::click(page.zReportButton()));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.zReport")));
     QVERIFY(link.tape().contains(QStringLiteral("Z-ОТЧЕТ № 1")));
     QCOMPARE(link.emulator().state().fiscalMemory.size(), std::size_t(1));
     QVERIFY(link.takeMessages().empty());
@@ -112,8 +102,9 @@ void ReportsTest::wrongReportPasswordIsRefused() {
     LinkedWindow link;
     QVERIFY(link.open());
     setReportPassword(link, 7);
-    const ReportsPage& page = reportsPage(link.form());
-    for (QPushButton* button : {page.xReportButton(), page.zReportButton()}) {
+    const TForm1& page = link.form();
+    for (QPushButton* button : {controlIn<QPushButton>(page, "reports.xReport"),
+                                controlIn<QPushButton>(page, "reports.zReport")}) {
         QVERIFY(LinkedWindow::click(button));
         const auto shown = link.takeMessages();
         QCOMPARE(shown.size(), std::size_t(1));
@@ -131,11 +122,12 @@ void ReportsTest::cashierUsesThePasswordOfAnEarlierServiceLink() {
     registerReportPassword(link, QStringLiteral("555"));
     QVERIFY(link.close());
     QVERIFY(link.open(false));
-    const ReportsPage& page = reportsPage(link.form());
+    const TForm1& page = link.form();
     // In cashier mode the reports run, the registration of their password does not.
-    QVERIFY(!passwordsPage(link.form()).consoleRegisterButton()->isEnabled());
-    QVERIFY(!page.firstCodeEdit()->isEnabled()); // the whole range is still chosen
-    QVERIFY(LinkedWindow::click(page.xReportButton()));
+    QVERIFY(!link.control("passwords.consoleRegister")->isEnabled());
+    QVERIFY(!controlIn<QLineEdit>(page, "reports.firstCode")
+                 ->isEnabled()); // the whole range is still chosen
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.xReport")));
     QVERIFY(link.takeMessages().empty());
     QVERIFY(link.tape().contains(QStringLiteral("X-ОТЧЕТ")));
 }
@@ -144,7 +136,7 @@ void ReportsTest::paperWarningAfterAReport() {
     LinkedWindow link;
     QVERIFY(link.open());
     link.emulator().setPaperSensors(kasemu::paper::ReceiptLow);
-    QVERIFY(LinkedWindow::click(reportsPage(link.form()).xReportButton()));
+    QVERIFY(LinkedWindow::click(link.control<QPushButton>("reports.xReport")));
     const auto shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QCOMPARE(shown[0].text, QStringLiteral("Заканчивается чековая лента!"));
@@ -179,16 +171,16 @@ void ReportsTest::articleReportConfirmation() {
     QFETCH(bool, printed);
     LinkedWindow link;
     QVERIFY(link.open());
-    const ReportsPage& page = reportsPage(link.form());
-    page.wholeRangeBox()->setChecked(false);
-    QVERIFY(page.firstCodeEdit()->isEnabled());
-    LinkedWindow::type(page.firstCodeEdit(), first);
-    LinkedWindow::type(page.lastCodeEdit(), last);
-    page.wholeRangeBox()->setChecked(wholeRange);
-    QCOMPARE(page.firstCodeEdit()->isEnabled(), !wholeRange);
+    const TForm1& page = link.form();
+    controlIn<QCheckBox>(page, "reports.wholeRange")->setChecked(false);
+    QVERIFY(controlIn<QLineEdit>(page, "reports.firstCode")->isEnabled());
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.firstCode"), first);
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.lastCode"), last);
+    controlIn<QCheckBox>(page, "reports.wholeRange")->setChecked(wholeRange);
+    QCOMPARE(controlIn<QLineEdit>(page, "reports.firstCode")->isEnabled(), !wholeRange);
     link.dialogs().answers.push_back(confirm ? MessageButton::Ok : MessageButton::Cancel);
 
-    QVERIFY(LinkedWindow::click(page.articleXButton()));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.articleX")));
     const auto shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(asked ? 1 : 0));
     if (asked) {
@@ -208,19 +200,19 @@ void ReportsTest::articleReportRange() {
         s.articles[3].name = kasemu::utf8ToDevice("Чай");
         s.articles[9].name = kasemu::utf8ToDevice("Кава");
     });
-    const ReportsPage& page = reportsPage(link.form());
-    page.wholeRangeBox()->setChecked(false);
-    LinkedWindow::type(page.firstCodeEdit(), QStringLiteral("5"));
-    LinkedWindow::type(page.lastCodeEdit(), QStringLiteral("0"));
-    QVERIFY(LinkedWindow::click(page.articleXButton()));
+    const TForm1& page = link.form();
+    controlIn<QCheckBox>(page, "reports.wholeRange")->setChecked(false);
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.firstCode"), QStringLiteral("5"));
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.lastCode"), QStringLiteral("0"));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.articleX")));
     QVERIFY(link.takeMessages().empty());
     QVERIFY(link.tape().contains(QStringLiteral("КОД 3")));
     QVERIFY(!link.tape().contains(QStringLiteral("КОД 9")));
 
     // Confirmed, the whole range reports every article whatever the fields hold.
     link.emulator().clearTape();
-    page.wholeRangeBox()->setChecked(true);
-    QVERIFY(LinkedWindow::click(page.articleXButton()));
+    controlIn<QCheckBox>(page, "reports.wholeRange")->setChecked(true);
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.articleX")));
     QCOMPARE(link.takeMessages().size(), std::size_t(1));
     QVERIFY(link.tape().contains(QStringLiteral("КОД 3")));
     QVERIFY(link.tape().contains(QStringLiteral("КОД 9")));
@@ -229,16 +221,16 @@ void ReportsTest::articleReportRange() {
 void ReportsTest::articleCodesRefuseNonDigitsAsTyped() {
     LinkedWindow link;
     QVERIFY(link.open());
-    const ReportsPage& page = reportsPage(link.form());
-    page.wholeRangeBox()->setChecked(false);
+    const TForm1& page = link.form();
+    controlIn<QCheckBox>(page, "reports.wholeRange")->setChecked(false);
     const struct {
         QLineEdit* edit;
         QString text;
     } fields[] = {
-        {page.firstCodeEdit(),
+        {controlIn<QLineEdit>(page, "reports.firstCode"),
          QStringLiteral("Начальный код артикула задан неверно!\r\nВ качестве кода артикула может "
                         "быть только число!")},
-        {page.lastCodeEdit(),
+        {controlIn<QLineEdit>(page, "reports.lastCode"),
          QStringLiteral("Конечный код артикула задан неверно!\r\nВ качестве кода артикула может "
                         "быть только число!")},
     };
@@ -279,12 +271,12 @@ void ReportsTest::articleCodesOutOfRange() {
     QFETCH(QString, field);
     LinkedWindow link;
     QVERIFY(link.open());
-    const ReportsPage& page = reportsPage(link.form());
-    page.wholeRangeBox()->setChecked(false);
-    LinkedWindow::type(page.firstCodeEdit(), first);
-    LinkedWindow::type(page.lastCodeEdit(), last);
+    const TForm1& page = link.form();
+    controlIn<QCheckBox>(page, "reports.wholeRange")->setChecked(false);
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.firstCode"), first);
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.lastCode"), last);
     const std::uint64_t before = link.bytesReceived();
-    QVERIFY(LinkedWindow::click(page.articleXButton()));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.articleX")));
     const auto shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QCOMPARE(shown[0].title, QStringLiteral("Ошибка!"));
@@ -297,16 +289,16 @@ void ReportsTest::articleCodesOutOfRange() {
 void ReportsTest::periodicReportsByDates() {
     LinkedWindow link;
     QVERIFY(link.open());
-    const ReportsPage& page = reportsPage(link.form());
-    QVERIFY(LinkedWindow::click(page.zReportButton()));
+    const TForm1& page = link.form();
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.zReport")));
     // The register's own day of the Z report, whatever the host's clock says.
     const kasemu::CivilTime at = kasemu::fromSeconds(link.emulator().state().fiscalMemory.at(0).at);
     const QDate zDay(at.year, at.month, at.day);
-    page.fromDateEdit()->setDate(zDay.addDays(-3));
-    page.toDateEdit()->setDate(zDay.addDays(2));
+    controlIn<QDateEdit>(page, "reports.from")->setDate(zDay.addDays(-3));
+    controlIn<QDateEdit>(page, "reports.to")->setDate(zDay.addDays(2));
     link.emulator().clearTape();
-    QVERIFY(LinkedWindow::click(page.periodicButton()));
-    QVERIFY(LinkedWindow::click(page.periodicShortButton()));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.periodicFull")));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.periodicShort")));
     QVERIFY(link.takeMessages().empty());
     const QString range = QStringLiteral("С %1 ПО %2")
                               .arg(zDay.addDays(-3).toString(QStringLiteral("dd.MM.yyyy")),
@@ -321,21 +313,21 @@ void ReportsTest::periodicReportsByDates() {
 void ReportsTest::periodicReportByNumbers() {
     LinkedWindow link;
     QVERIFY(link.open());
-    const ReportsPage& page = reportsPage(link.form());
-    QVERIFY(LinkedWindow::click(page.zReportButton()));
-    QVERIFY(LinkedWindow::click(page.zReportButton()));
+    const TForm1& page = link.form();
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.zReport")));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.zReport")));
     link.emulator().clearTape();
-    LinkedWindow::type(page.firstNumberEdit(), QStringLiteral("1"));
-    LinkedWindow::type(page.lastNumberEdit(), QStringLiteral("2"));
-    QVERIFY(LinkedWindow::click(page.numbersButton()));
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.firstNumber"), QStringLiteral("1"));
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.lastNumber"), QStringLiteral("2"));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.numbers")));
     QVERIFY(link.takeMessages().empty());
     QVERIFY(link.tape().contains(QStringLiteral("С № 1 ПО № 2")));
     QVERIFY(link.tape().contains(QStringLiteral("Z-ОТЧЕТОВ 2")));
 
     // A reversed range is the driver's refusal.
-    LinkedWindow::type(page.firstNumberEdit(), QStringLiteral("2"));
-    LinkedWindow::type(page.lastNumberEdit(), QStringLiteral("1"));
-    QVERIFY(LinkedWindow::click(page.numbersButton()));
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.firstNumber"), QStringLiteral("2"));
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.lastNumber"), QStringLiteral("1"));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.numbers")));
     const auto shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QVERIFY(isDriverError(link.form(), shown[0]));
@@ -369,11 +361,11 @@ void ReportsTest::reportNumberChecks() {
     QFETCH(QString, error);
     LinkedWindow link;
     QVERIFY(link.open());
-    const ReportsPage& page = reportsPage(link.form());
-    LinkedWindow::type(page.firstNumberEdit(), first);
-    LinkedWindow::type(page.lastNumberEdit(), last);
+    const TForm1& page = link.form();
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.firstNumber"), first);
+    LinkedWindow::type(controlIn<QLineEdit>(page, "reports.lastNumber"), last);
     const std::uint64_t before = link.bytesReceived();
-    QVERIFY(LinkedWindow::click(page.numbersButton()));
+    QVERIFY(LinkedWindow::click(controlIn<QPushButton>(page, "reports.numbers")));
     const auto shown = link.takeMessages();
     QCOMPARE(shown.size(), std::size_t(1));
     QVERIFY2(isInputError(shown[0], error), qPrintable(shown[0].text));

@@ -3,6 +3,7 @@
 #include "pages/ArticlesPage.h"
 
 #include "LocaleFormat.h"
+#include "RegisterTexts.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "pages/Widgets.h"
@@ -67,8 +68,7 @@ void ArticlesPage::buildTableGroup() {
                       QStringLiteral("Товар №1"));
     kit::label(tableGroup_, QStringLiteral("Нал. группа:"), 8, 78);
     taxGroup_ = kit::list(tableGroup_, named("taxGroup"), kit::editAt(140, 76, 60),
-                          {QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"),
-                           QStringLiteral("Г"), QStringLiteral("Д"), QStringLiteral("Е")});
+                          factTexts(reg::kTaxGroupLetters));
     labelLines(tableGroup_, kDecimalsCaption, 8, 102, 130);
     decimals_ = kit::list(
         tableGroup_, named("decimals"), kit::editAt(140, 106, 60),

@@ -3,6 +3,7 @@
 #include "AboutScroller.h"
 #include "Dialogs.h"
 #include "DriverText.h"
+#include "RegisterTexts.h"
 #include "Unit1.h"
 #include "Unit3.h"
 #include "pages/Widgets.h"
@@ -62,9 +63,9 @@ ConnectionPage::ConnectionPage(TForm1& form, QWidget* parent) : Page(form, paren
     registers->setPixmap(QPixmap(QStringLiteral(":/kasmon/registers.png")));
     registers->setGeometry(6, 6, 252, 124);
     registers->setAlignment(Qt::AlignCenter);
-    for (const auto& [name, x] :
-         {std::pair{QStringLiteral("RX-410F"), 6}, std::pair{QStringLiteral("RX-520L"), 132}}) {
-        auto* caption = new QLabel(name, pictures);
+    for (const auto& [model, x] :
+         {std::pair{reg::FirmwareModel::Rx410f, 6}, std::pair{reg::FirmwareModel::Rx520l, 132}}) {
+        auto* caption = new QLabel(factText(reg::factsOf(model)->name), pictures);
         QFont bold = caption->font();
         bold.setBold(true);
         caption->setFont(bold);
@@ -196,17 +197,16 @@ void ConnectionPage::connectClicked() {
 void ConnectionPage::applyModelOf(kashost::FirmwareModel model) {
     TForm1& f = form();
     ConsoleState& s = state();
-    if (model == kashost::FirmwareModel::Rx520l) {
-        f.applyModel(RegisterModel::Rx520l);
-        s.LogoMaxWidth = 352;
-        s.LogoMaxHeight = 312;
-        s.PaperSensors = 0;
-    } else if (model == kashost::FirmwareModel::Rx410f) {
-        f.applyModel(RegisterModel::Rx410f);
-        s.LogoMaxWidth = 448;
-        s.LogoMaxHeight = 1050;
-        s.PaperSensors = -1;
+    const reg::ModelFacts* facts = reg::factsOf(model);
+    if (facts == nullptr) {
+        return;
     }
+    // Only the RX-410F has paper sensors.
+    const bool rx410f = model == kashost::FirmwareModel::Rx410f;
+    f.applyModel(rx410f ? RegisterModel::Rx410f : RegisterModel::Rx520l);
+    s.LogoMaxWidth = static_cast<std::int16_t>(facts->logoMaxWidth);
+    s.LogoMaxHeight = static_cast<std::int16_t>(facts->logoMaxHeight);
+    s.PaperSensors = rx410f ? -1 : 0;
 }
 
 void ConnectionPage::disconnectClicked() {

@@ -2,7 +2,8 @@
 
 #include "Dialogs.h"
 #include "DriverText.h"
-#include "InputParsing.h"
+#include "OperationsRules.h"
+#include "RegisterTexts.h"
 #include "Unit1.h"
 #include "pages/Widgets.h"
 
@@ -18,23 +19,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <limits>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 
 namespace kasmon {
-
-namespace {
-
-constexpr std::int64_t kMaxAmount = 0xFFFFFFFFLL; // what a 32-bit amount can carry
-constexpr std::int64_t kMaxPrice = std::numeric_limits<std::int32_t>::max();
-
-const QString kEmptySaleFields =
-    QStringLiteral("Поля \"Код\", \"Наименование\", \"Количество\" и \"Цена\"\r\n"
-                   "           не могут быть пустыми!");
-const QString kEmptyCancelFields = QStringLiteral("Поля \"Наименование\", \"Количество\" и "
-                                                  "\"Цена\"\r\n           не могут быть пустыми!");
-const QString kBadAmount = QStringLiteral("Введите сумму в гривнах!");
-
-} // namespace
 
 OperationsPage::OperationsPage(TForm1& form, QWidget* parent) : Page(form, parent) {
     setObjectName(QStringLiteral("operations"));
@@ -72,234 +61,195 @@ QString OperationsPage::caption() const {
 // ---------------------------------------------------------------------------
 // Controls
 
+namespace {
+
+QString named(const char* name) {
+    return QStringLiteral("operations.") + QLatin1String(name);
+}
+
+} // namespace
+
+template <typename W> W* OperationsPage::governed(W* control, QString caption, bool cashier) {
+    if constexpr (std::is_base_of_v<QAbstractButton, W>) {
+        if (caption.isEmpty()) {
+            caption = control->text();
+        }
+    }
+    const auto* group = static_cast<const QGroupBox*>(control->parentWidget());
+    rows_.emplace_back(group->title(), caption, control, Enablement::on(),
+                       cashier ? Enablement::on() : Enablement::off());
+    return control;
+}
+
+template <typename W>
+W* OperationsPage::labelled(W* control, const QString& caption, int x, int y, int width) {
+    kit::label(control->parentWidget(), caption, x, y, width);
+    return governed(control, caption);
+}
+
 void OperationsPage::buildSaleGroup() {
     const LocaleFormat& locale = LocaleFormat::current();
-    saleGroup_ = kit::group(this, QStringLiteral("operations.saleGroup"),
-                            QStringLiteral(" Регистрация продажи/выплаты: "), {2, 0, 236, 140});
-    constexpr int kLabel = 8;
-    constexpr int kField = 100;
-    constexpr int kWidth = 128;
-    kit::label(saleGroup_, QStringLiteral("Код:"), kLabel, 18, 90);
-    code_ = kit::edit(saleGroup_, QStringLiteral("operations.code"),
-                      kit::editAt(kField, 16, kWidth), 15, QStringLiteral("1"));
-    kit::label(saleGroup_, QStringLiteral("Наименование:"), kLabel, 42, 90);
-    name_ = kit::edit(saleGroup_, QStringLiteral("operations.name"),
-                      kit::editAt(kField, 40, kWidth), 50, QStringLiteral("Товар №1"));
-    kit::label(saleGroup_, QStringLiteral("Налог:"), kLabel, 66, 90);
-    tax_ = kit::list(saleGroup_, QStringLiteral("operations.tax"), kit::editAt(kField, 64, 56),
-                     {QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"),
-                      QStringLiteral("Г"), QStringLiteral("Д"), QStringLiteral("Е")},
-                     0);
-    kit::label(saleGroup_, QStringLiteral("Количество:"), kLabel, 90, 90);
-    quantity_ = kit::edit(saleGroup_, QStringLiteral("operations.quantity"),
-                          kit::editAt(kField, 88, 90), 10, locale.defaultQuantityText());
-    kit::label(saleGroup_, QStringLiteral("Цена (грн.):"), kLabel, 114, 90);
-    price_ = kit::edit(saleGroup_, QStringLiteral("operations.price"), kit::editAt(kField, 112, 90),
-                       10, locale.zeroSumText());
+    QGroupBox* g = kit::group(this, named("saleGroup"),
+                              QStringLiteral(" Регистрация продажи/выплаты: "), {2, 0, 236, 140});
+    const auto field = [this, g](const char* name, const char* caption, int y, int width,
+                                 int maxLength, const QString& text) {
+        return labelled(kit::edit(g, named(name), kit::editAt(100, y - 2, width), maxLength, text),
+                        QString::fromUtf8(caption), 8, y, 90);
+    };
+    code_ = field("code", "Код:", 18, 128, 15, QStringLiteral("1"));
+    name_ = field("name", "Наименование:", 42, 128, 50, QStringLiteral("Товар №1"));
+    tax_ = labelled(
+        kit::list(g, named("tax"), kit::editAt(100, 64, 56), factTexts(reg::kTaxGroupLetters), 0),
+        QStringLiteral("Налог:"), 8, 66, 90);
+    quantity_ = field("quantity", "Количество:", 90, 90, 10, locale.defaultQuantityText());
+    price_ = field("price", "Цена (грн.):", 114, 90, 10, locale.zeroSumText());
 }
 
 void OperationsPage::buildDiscountGroup() {
-    discountGroup_ = kit::group(this, QStringLiteral("operations.discountGroup"),
-                                QStringLiteral(" Скидки / наценки: "), {2, 142, 236, 164});
-    kit::label(discountGroup_, QStringLiteral("Тип скидки / наценки:"), 8, 16, 220);
-    discountType_ = kit::list(
-        discountGroup_, QStringLiteral("operations.discountType"), kit::editAt(8, 33, 220),
-        {QStringLiteral("% на последний товар"), QStringLiteral("абс. на последний товар"),
-         QStringLiteral("% на пром. сумму"), QStringLiteral("абс на пром. сумму")},
-        0);
+    QGroupBox* g = kit::group(this, named("discountGroup"), QStringLiteral(" Скидки / наценки: "),
+                              {2, 142, 236, 164});
+    discountType_ = labelled(kit::list(g, named("discountType"), kit::editAt(8, 33, 220),
+                                       factTexts(reg::kDiscountTypesRu), 0),
+                             QStringLiteral("Тип скидки / наценки:"), 8, 16, 220);
     discountType_->setEditable(true);
     discountType_->setInsertPolicy(QComboBox::NoInsert);
-    kit::label(discountGroup_, QStringLiteral("Процент (%):"), 8, 62, 90);
-    percent_ = kit::edit(discountGroup_, QStringLiteral("operations.percent"),
-                         kit::editAt(100, 60, 50), 0, QString());
-    discountKind_ = kit::list(discountGroup_, QStringLiteral("operations.discountKind"),
-                              kit::editAt(154, 60, 74),
-                              {QStringLiteral("Скидка"), QStringLiteral("Наценка")}, 0);
-    kit::label(discountGroup_, QStringLiteral("Сумма (грн.):"), 8, 86, 90);
-    discountSum_ = kit::edit(discountGroup_, QStringLiteral("operations.discountSum"),
-                             kit::editAt(100, 84, 50), 0, LocaleFormat::current().zeroSumText());
-    kit::label(discountGroup_, QStringLiteral("Пояснительная строка: "), 8, 110, 220);
-    discountText_ = kit::edit(discountGroup_, QStringLiteral("operations.discountText"),
-                              kit::editAt(8, 128, 112), 25, QString());
-    discountButton_ = kit::button(discountGroup_, QStringLiteral("operations.discountButton"),
-                                  QStringLiteral("Скидка/Наценка"), kit::buttonAt(124, 127, 104));
+    // A type typed by hand turns the percent off and leaves the sum as it is.
+    percent_ = labelled(kit::edit(g, named("percent"), kit::editAt(100, 60, 50)),
+                        QStringLiteral("Процент (%):"), 8, 62, 90);
+    rows_.back().service = Enablement::when([this] {
+        return std::optional<bool>(operations::takesPercent(discountType()).value_or(false));
+    });
+    discountKind_ = governed(kit::list(g, named("discountKind"), kit::editAt(154, 60, 74),
+                                       {QStringLiteral("Скидка"), QStringLiteral("Наценка")}, 0),
+                             QStringLiteral("вид: Скидка/Наценка"));
+    discountSum_ = labelled(kit::edit(g, named("discountSum"), kit::editAt(100, 84, 50), 0,
+                                      LocaleFormat::current().zeroSumText()),
+                            QStringLiteral("Сумма (грн.):"), 8, 86, 90);
+    rows_.back().service = Enablement::when([this]() -> std::optional<bool> {
+        if (operations::takesPercent(discountType()) == false) {
+            return true;
+        }
+        return std::nullopt;
+    });
+    discountText_ = labelled(kit::edit(g, named("discountText"), kit::editAt(8, 128, 112), 25),
+                             QStringLiteral("Пояснительная строка: "), 8, 110, 220);
+    discountButton_ =
+        governed(kit::button(g, named("discountButton"), QStringLiteral("Скидка/Наценка"),
+                             kit::buttonAt(124, 127, 104)));
 }
 
 void OperationsPage::buildOptionsGroup() {
-    optionsGroup_ = kit::group(this, QStringLiteral("operations.optionsGroup"),
-                               QStringLiteral(" Опции печати: "), {2, 308, 236, 116});
-    const auto box = [this](const char* name, const QString& text, int row) {
-        return kit::check(optionsGroup_, QStringLiteral("operations.") + QLatin1String(name), text,
-                          {8, 16 + row * kit::kCheckHeight, 220, kit::kCheckHeight});
+    QGroupBox* g = kit::group(this, named("optionsGroup"), QStringLiteral(" Опции печати: "),
+                              {2, 308, 236, 116});
+    const auto box = [this, g](const char* name, const char* text, int row) {
+        return governed(kit::check(g, named(name), QString::fromUtf8(text),
+                                   {8, 16 + row * kit::kCheckHeight, 220, kit::kCheckHeight}));
     };
-    unitQuantity_ = box("unitQuantity", QStringLiteral("Брать единичное количество"), 0);
-    nameFromRegister_ = box("nameFromRegister", QStringLiteral("Наименование брать из ЭККР"), 1);
-    autoClose_ = box("autoClose", QStringLiteral("Автоматически закрыть чек"), 2);
-    nonFiscalCopy_ = box("nonFiscalCopy", QStringLiteral("Печатать не фискальный чек"), 3);
-    printBarcode_ = box("printBarcode", QStringLiteral("Печатать штрих-код товара"), 4);
+    unitQuantity_ = box("unitQuantity", "Брать единичное количество", 0);
+    nameFromRegister_ = box("nameFromRegister", "Наименование брать из ЭККР", 1);
+    autoClose_ = box("autoClose", "Автоматически закрыть чек", 2);
+    nonFiscalCopy_ = box("nonFiscalCopy", "Печатать не фискальный чек", 3);
+    printBarcode_ = box("printBarcode", "Печатать штрих-код товара", 4);
+    rows_.back().shownFor(ModelVisibility::only410f(true));
 }
 
 void OperationsPage::buildOperationsGroup() {
-    operationsGroup_ = kit::group(this, QStringLiteral("operations.operationsGroup"),
-                                  QStringLiteral(" Операции: "), {242, 0, 263, 176});
+    QGroupBox* g = kit::group(this, named("operationsGroup"), QStringLiteral(" Операции: "),
+                              {242, 0, 263, 176});
     constexpr int kLeft = 8;
     constexpr int kRight = 135;
     constexpr int kWidth = 120;
-    sale_ = kit::button(operationsGroup_, QStringLiteral("operations.sale"),
-                        QStringLiteral("Продажа"), kit::buttonAt(kLeft, 16, kWidth));
-    return_ = kit::button(operationsGroup_, QStringLiteral("operations.return"),
-                          QStringLiteral("Возврат"), kit::buttonAt(kRight, 16, kWidth));
-    cancelPosition_ = kit::button(operationsGroup_, QStringLiteral("operations.cancelPosition"),
-                                  QStringLiteral("Отмена поз."), kit::buttonAt(kLeft, 42, kWidth));
-    cancelReceipt_ = kit::button(operationsGroup_, QStringLiteral("operations.cancelReceipt"),
-                                 QStringLiteral("Отмена чека"), kit::buttonAt(kRight, 42, kWidth));
-    kit::label(operationsGroup_, QStringLiteral("Форма оплаты:"), kLeft, 72, kWidth);
-    paymentForm_ = kit::list(operationsGroup_, QStringLiteral("operations.paymentForm"),
-                             kit::editAt(kRight, 70, kWidth),
-                             {QStringLiteral("карточка"), QStringLiteral("кредит"),
-                              QStringLiteral("чек"), QStringLiteral("наличные")},
-                             3);
-    kit::label(operationsGroup_, QStringLiteral("От клиента (грн.):"), kLeft, 96, kWidth);
-    fromClient_ =
-        kit::edit(operationsGroup_, QStringLiteral("operations.fromClient"),
-                  kit::editAt(kRight, 94, kWidth), 11, LocaleFormat::current().zeroSumText());
-    pay_ = kit::button(operationsGroup_, QStringLiteral("operations.pay"),
-                       QStringLiteral("Оплатить"), kit::buttonAt(kLeft, 120, kWidth));
+    const auto button = [this, g](const char* name, const char* text, int x, int y) {
+        return governed(
+            kit::button(g, named(name), QString::fromUtf8(text), kit::buttonAt(x, y, kWidth)));
+    };
+    sale_ = button("sale", "Продажа", kLeft, 16);
+    return_ = button("return", "Возврат", kRight, 16);
+    cancelPosition_ = button("cancelPosition", "Отмена поз.", kLeft, 42);
+    cancelReceipt_ = button("cancelReceipt", "Отмена чека", kRight, 42);
+    paymentForm_ = labelled(kit::list(g, named("paymentForm"), kit::editAt(kRight, 70, kWidth),
+                                      factTexts(reg::kPaymentFormsRu), reg::kCashForm),
+                            QStringLiteral("Форма оплаты:"), kLeft, 72, kWidth);
+    fromClient_ = labelled(kit::edit(g, named("fromClient"), kit::editAt(kRight, 94, kWidth), 11,
+                                     LocaleFormat::current().zeroSumText()),
+                           QStringLiteral("От клиента (грн.):"), kLeft, 96, kWidth);
+    pay_ = button("pay", "Оплатить", kLeft, 120);
     QFont bold = pay_->font();
     bold.setBold(true);
     pay_->setFont(bold);
-    closeReceipt_ = kit::button(operationsGroup_, QStringLiteral("operations.closeReceipt"),
-                                QStringLiteral("Закрыть чек"), kit::buttonAt(kRight, 120, kWidth));
-    zeroReceipt_ = kit::button(operationsGroup_, QStringLiteral("operations.zeroReceipt"),
-                               QStringLiteral("Нулевой чек"), kit::buttonAt(kLeft, 146, kWidth));
+    closeReceipt_ = button("closeReceipt", "Закрыть чек", kRight, 120);
+    zeroReceipt_ = button("zeroReceipt", "Нулевой чек", kLeft, 146);
 }
 
 void OperationsPage::buildCommentsGroup() {
-    commentsGroup_ = kit::group(this, QStringLiteral("operations.commentsGroup"),
-                                QStringLiteral(" Комментарии и штрих-коды: "), {242, 178, 263, 94});
-    comment_ = kit::edit(commentsGroup_, QStringLiteral("operations.comment"),
-                         kit::editAt(8, 17, 150), 27, QString());
-    commentButton_ = kit::button(commentsGroup_, QStringLiteral("operations.commentButton"),
-                                 QStringLiteral("Комментарий"), kit::buttonAt(162, 16, 93));
-    ean13_ = kit::edit(commentsGroup_, QStringLiteral("operations.ean13"), kit::editAt(8, 42, 150),
-                       13, QString());
-    ean13Button_ = kit::button(commentsGroup_, QStringLiteral("operations.ean13Button"),
-                               QStringLiteral("EAN 13"), kit::buttonAt(162, 41, 93));
-    code128_ = kit::edit(commentsGroup_, QStringLiteral("operations.code128"),
-                         kit::editAt(8, 67, 150), 16, QString());
-    code128Button_ = kit::button(commentsGroup_, QStringLiteral("operations.code128Button"),
-                                 QStringLiteral("CODE 128"), kit::buttonAt(162, 66, 93));
+    QGroupBox* g = kit::group(this, named("commentsGroup"),
+                              QStringLiteral(" Комментарии и штрих-коды: "), {242, 178, 263, 94});
+    // A field and its button on one line; the bar codes only on the RX-410F.
+    const auto line = [this, g](const char* name, const char* caption, int maxLength,
+                                const char* buttonName, const char* text, int y, bool barCode) {
+        QLineEdit* edit = governed(kit::edit(g, named(name), kit::editAt(8, y + 1, 150), maxLength),
+                                   QString::fromUtf8(caption));
+        QPushButton* button = governed(
+            kit::button(g, named(buttonName), QString::fromUtf8(text), kit::buttonAt(162, y, 93)));
+        if (barCode) {
+            rows_.end()[-2].shownFor(ModelVisibility::only410f(false));
+            rows_.back().shownFor(ModelVisibility::only410f(false));
+        }
+        return std::pair{edit, button};
+    };
+    std::tie(comment_, commentButton_) =
+        line("comment", "текст комментария", 27, "commentButton", "Комментарий", 16, false);
+    std::tie(ean13_, ean13Button_) =
+        line("ean13", "цифры EAN-13", 13, "ean13Button", "EAN 13", 41, true);
+    std::tie(code128_, code128Button_) =
+        line("code128", "текст CODE 128", 16, "code128Button", "CODE 128", 66, true);
 }
 
 void OperationsPage::buildReceiptInfoGroup() {
-    infoGroup_ = kit::group(this, QStringLiteral("operations.infoGroup"),
-                            QStringLiteral(" Информация по чеку: "), {242, 274, 263, 76});
+    QGroupBox* g = kit::group(this, named("infoGroup"), QStringLiteral(" Информация по чеку: "),
+                              {242, 274, 263, 76});
     QFont font = this->font();
     font.setPixelSize(13);
     font.setBold(true);
-    const auto line = [this, &font](const QString& text, int row, QLabel*& captionLabel,
-                                    QLabel*& value) {
-        captionLabel = kit::label(infoGroup_, text, 6, 16 + row * 18, 116);
-        captionLabel->setFont(font);
-        value = kit::label(infoGroup_, QString(), 123, 16 + row * 18, 136);
-        value->setFont(font);
+    // A caption and its value, bold; the value labels and the third caption are named.
+    const auto label = [g, &font](const QString& text, int x, int y, int width, const char* name) {
+        QLabel* l = kit::label(g, text, x, y, width);
+        l->setFont(font);
+        if (name != nullptr) {
+            l->setObjectName(named(name));
+        }
+        return l;
     };
-    QLabel* costCaption = nullptr;
-    QLabel* sumCaption = nullptr;
-    line(QStringLiteral("Стоимость:"), 0, costCaption, costValue_);
-    line(QStringLiteral("Сумма по чеку:"), 1, sumCaption, sumValue_);
-    line(QString(), 2, thirdCaption_, thirdValue_);
-    costValue_->setObjectName(QStringLiteral("operations.costValue"));
-    sumValue_->setObjectName(QStringLiteral("operations.sumValue"));
-    thirdCaption_->setObjectName(QStringLiteral("operations.thirdCaption"));
-    thirdValue_->setObjectName(QStringLiteral("operations.thirdValue"));
+    label(QStringLiteral("Стоимость:"), 6, 16, 116, nullptr);
+    costValue_ = label(QString(), 123, 16, 136, "costValue");
+    label(QStringLiteral("Сумма по чеку:"), 6, 34, 116, nullptr);
+    sumValue_ = label(QString(), 123, 34, 136, "sumValue");
+    thirdCaption_ = label(QString(), 6, 52, 116, "thirdCaption");
+    thirdValue_ = label(QString(), 123, 52, 136, "thirdValue");
 }
 
 void OperationsPage::buildServiceGroup() {
     const QString zero = LocaleFormat::current().zeroSumText();
-    serviceGroup_ = kit::group(this, QStringLiteral("operations.serviceGroup"),
-                               QStringLiteral(" Служебные операции: "), {242, 352, 263, 62});
-    kit::label(serviceGroup_, QStringLiteral("Сумма (грн.):"), 8, 15, 120);
-    cashIn_ = kit::edit(serviceGroup_, QStringLiteral("operations.cashIn"), kit::editAt(8, 33, 54),
-                        11, zero);
-    cashInButton_ = kit::button(serviceGroup_, QStringLiteral("operations.cashInButton"),
-                                QStringLiteral("Внесение"), kit::buttonAt(66, 32, 64));
-    kit::label(serviceGroup_, QStringLiteral("Сумма (грн.):"), 135, 15, 120);
-    cashOut_ = kit::edit(serviceGroup_, QStringLiteral("operations.cashOut"),
-                         kit::editAt(135, 33, 54), 11, zero);
-    cashOutButton_ = kit::button(serviceGroup_, QStringLiteral("operations.cashOutButton"),
-                                 QStringLiteral("Изъятие"), kit::buttonAt(193, 32, 64));
+    QGroupBox* g = kit::group(this, named("serviceGroup"), QStringLiteral(" Служебные операции: "),
+                              {242, 352, 263, 62});
+    // The cashier may move cash too.
+    const auto side = [&](const char* name, const char* what, const char* text, int x) {
+        const QString caption = QStringLiteral("Сумма (грн.):");
+        kit::label(g, caption, x, 15, 120);
+        QLineEdit* edit = governed(kit::edit(g, named(name), kit::editAt(x, 33, 54), 11, zero),
+                                   caption + QLatin1Char(' ') + QString::fromUtf8(what), true);
+        QPushButton* button =
+            governed(kit::button(g, named(name) + QStringLiteral("Button"), QString::fromUtf8(text),
+                                 kit::buttonAt(x + 58, 32, 64)),
+                     {}, true);
+        return std::pair{edit, button};
+    };
+    std::tie(cashIn_, cashInButton_) = side("cashIn", "внесения", "Внесение", 8);
+    std::tie(cashOut_, cashOutButton_) = side("cashOut", "изъятия", "Изъятие", 135);
 }
 
 std::vector<ControlRow> OperationsPage::controlRows() {
-    const auto on = Enablement::on;
-    const auto off = Enablement::off;
-    const QString sale = saleGroup_->title();
-    const QString discount = discountGroup_->title();
-    const QString options = optionsGroup_->title();
-    const QString operations = operationsGroup_->title();
-    const QString comments = commentsGroup_->title();
-    const QString service = serviceGroup_->title();
-    const auto percentType = [this] {
-        const int type = discountType();
-        return std::optional<bool>(type == 0 || type == 2);
-    };
-    const auto absoluteType = [this]() -> std::optional<bool> {
-        const int type = discountType();
-        if (type == 1 || type == 3) {
-            return true;
-        }
-        return std::nullopt;
-    };
-    const auto only410f = ModelVisibility::only410f;
-    return {
-        {sale, QStringLiteral("Код:"), code_, on(), off()},
-        {sale, QStringLiteral("Наименование:"), name_, on(), off()},
-        {sale, QStringLiteral("Количество:"), quantity_, on(), off()},
-        {sale, QStringLiteral("Цена (грн.):"), price_, on(), off()},
-        {sale, QStringLiteral("Налог:"), tax_, on(), off()},
-
-        {discount, QStringLiteral("Тип скидки / наценки:"), discountType_, on(), off()},
-        {discount, QStringLiteral("вид: Скидка/Наценка"), discountKind_, on(), off()},
-        {discount, QStringLiteral("Пояснительная строка: "), discountText_, on(), off()},
-        {discount, discountButton_->text(), discountButton_, on(), off()},
-        {discount, QStringLiteral("Процент (%):"), percent_, Enablement::when(percentType), off()},
-        {discount, QStringLiteral("Сумма (грн.):"), discountSum_, Enablement::when(absoluteType),
-         off()},
-
-        {options, unitQuantity_->text(), unitQuantity_, on(), off()},
-        {options, nameFromRegister_->text(), nameFromRegister_, on(), off()},
-        {options, autoClose_->text(), autoClose_, on(), off()},
-        {options, nonFiscalCopy_->text(), nonFiscalCopy_, on(), off()},
-        ControlRow(options, printBarcode_->text(), printBarcode_, on(), off())
-            .shownFor(only410f(true)),
-
-        {operations, pay_->text(), pay_, on(), off()},
-        {operations, zeroReceipt_->text(), zeroReceipt_, on(), off()},
-        {operations, sale_->text(), sale_, on(), off()},
-        {operations, return_->text(), return_, on(), off()},
-        {operations, closeReceipt_->text(), closeReceipt_, on(), off()},
-        {operations, cancelPosition_->text(), cancelPosition_, on(), off()},
-        {operations, cancelReceipt_->text(), cancelReceipt_, on(), off()},
-        {operations, QStringLiteral("От клиента (грн.):"), fromClient_, on(), off()},
-        {operations, QStringLiteral("Форма оплаты:"), paymentForm_, on(), off()},
-
-        {comments, QStringLiteral("текст комментария"), comment_, on(), off()},
-        {comments, commentButton_->text(), commentButton_, on(), off()},
-        ControlRow(comments, QStringLiteral("цифры EAN-13"), ean13_, on(), off())
-            .shownFor(only410f(false)),
-        ControlRow(comments, ean13Button_->text(), ean13Button_, on(), off())
-            .shownFor(only410f(false)),
-        ControlRow(comments, QStringLiteral("текст CODE 128"), code128_, on(), off())
-            .shownFor(only410f(false)),
-        ControlRow(comments, code128Button_->text(), code128Button_, on(), off())
-            .shownFor(only410f(false)),
-
-        {service, QStringLiteral("Сумма (грн.): внесения"), cashIn_, on(), on()},
-        {service, cashInButton_->text(), cashInButton_, on(), on()},
-        {service, QStringLiteral("Сумма (грн.): изъятия"), cashOut_, on(), on()},
-        {service, cashOutButton_->text(), cashOutButton_, on(), on()},
-    };
+    return rows_;
 }
 
 int OperationsPage::discountType() const {
@@ -311,13 +261,9 @@ int OperationsPage::discountType() const {
 }
 
 void OperationsPage::discountTypeChosen() {
-    const int type = discountType();
-    if (type == 0 || type == 2) {
-        percent_->setEnabled(true);
-        discountSum_->setEnabled(false);
-    } else if (type == 1 || type == 3) {
-        percent_->setEnabled(false);
-        discountSum_->setEnabled(true);
+    if (const std::optional<bool> percent = operations::takesPercent(discountType())) {
+        percent_->setEnabled(*percent);
+        discountSum_->setEnabled(!*percent);
     }
 }
 
@@ -342,38 +288,18 @@ bool OperationsPage::printNonFiscalCopy() const {
 // ---------------------------------------------------------------------------
 // Sale, return and cancelled position
 
-std::optional<OperationsPage::ArticleLine>
-OperationsPage::readArticleLine(const QString& emptyFieldsMessage) {
-    if (code_->text().isEmpty() || name_->text().isEmpty() || quantity_->text().isEmpty() ||
-        price_->text().isEmpty()) {
-        error(emptyFieldsMessage);
-        return std::nullopt;
+std::optional<operations::ArticleLine> OperationsPage::readArticleLine(bool cancel) {
+    const auto line =
+        operations::checkArticle({code_->text(), name_->text(), quantity_->text(), price_->text()},
+                                 cancel, LocaleFormat::current());
+    if (!line.value) {
+        error(line.error);
     }
-    const LocaleFormat& locale = LocaleFormat::current();
-    ArticleLine line;
-    const std::optional<std::int64_t> code = parseInteger<std::int64_t>(code_->text());
-    if (!code) {
-        error(QStringLiteral("Код товара задан неверно!"));
-        return std::nullopt;
-    }
-    line.code = *code;
-    const std::optional<Quantity> quantity = locale.parseQuantity(quantity_->text());
-    if (!quantity) {
-        error(QStringLiteral("Неправильный формат количества!"));
-        return std::nullopt;
-    }
-    line.quantity = *quantity;
-    // A price travels as a signed 32-bit number, and a cancelled position negates it.
-    const std::optional<std::int64_t> price = locale.parsePrice(price_->text());
-    if (!price || *price > kMaxPrice || *price < -kMaxPrice) {
-        error(QStringLiteral("Введите цену в гривнах!"));
-        return std::nullopt;
-    }
-    line.price = static_cast<std::int32_t>(*price);
-    return line;
+    return line.value;
 }
 
-void OperationsPage::registerLine(LineKind kind, const ArticleLine& line, std::int32_t price) {
+void OperationsPage::registerLine(LineKind kind, const operations::ArticleLine& line,
+                                  std::int32_t price) {
     kashost::SaleLine sale;
     sale.quantity = static_cast<std::uint32_t>(line.quantity.value);
     sale.decimals = line.quantity.decimals;
@@ -403,13 +329,13 @@ void OperationsPage::registerLine(LineKind kind, const ArticleLine& line, std::i
 }
 
 void OperationsPage::saleClicked() {
-    if (const auto line = readArticleLine(kEmptySaleFields)) {
+    if (const auto line = readArticleLine(false)) {
         registerLine(LineKind::Sale, *line, line->price);
     }
 }
 
 void OperationsPage::returnClicked() {
-    if (const auto line = readArticleLine(kEmptySaleFields)) {
+    if (const auto line = readArticleLine(false)) {
         registerLine(LineKind::Payout, *line, line->price);
     }
 }
@@ -421,7 +347,7 @@ void OperationsPage::cancelPositionClicked() {
     if (!status) {
         return;
     }
-    if (const auto line = readArticleLine(kEmptyCancelFields)) {
+    if (const auto line = readArticleLine(true)) {
         registerLine(status->payoutReceipt ? LineKind::Payout : LineKind::Sale, *line,
                      -line->price);
     }
@@ -442,17 +368,12 @@ void OperationsPage::pay(std::uint32_t amount, bool top) {
 }
 
 void OperationsPage::payClicked() {
-    if (fromClient_->text().isEmpty()) {
-        error(QStringLiteral("Введите сумму принятую от клиента!"));
+    const auto amount = operations::checkPayment(fromClient_->text(), LocaleFormat::current());
+    if (!amount.value) {
+        error(amount.error);
         return;
     }
-    const std::optional<std::int64_t> amount =
-        LocaleFormat::current().parsePrice(fromClient_->text());
-    if (!amount || *amount < 0 || *amount > kMaxAmount) {
-        error(kBadAmount);
-        return;
-    }
-    pay(static_cast<std::uint32_t>(*amount), false);
+    pay(*amount.value, false);
 }
 
 void OperationsPage::closeReceipt() {
@@ -503,31 +424,18 @@ void OperationsPage::commentClicked() {
 
 void OperationsPage::discountClicked() {
     const int type = discountType();
-    std::int32_t percent = 0;
-    std::int32_t amount = 0;
-    if (type == 0 || type == 2) {
-        const auto value = parseInteger<std::int32_t>(percent_->text());
-        if (!value) {
-            error(QStringLiteral("Значение процентной скидки должно от 0%..100%!"));
-            return;
-        }
-        percent = *value;
-    } else {
-        // A type typed by hand lands here too; the driver refuses it.
-        const std::optional<std::int64_t> value =
-            LocaleFormat::current().parseHryvnias(discountSum_->text());
-        if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
-            *value > std::numeric_limits<std::int32_t>::max()) {
-            error(QStringLiteral("Введите значение асолютной скидки в гривнах!"));
-            return;
-        }
-        amount = static_cast<std::int32_t>(*value);
+    const auto discount = operations::checkDiscount(type, percent_->text(), discountSum_->text(),
+                                                    LocaleFormat::current());
+    if (!discount.value) {
+        error(discount.error);
+        return;
     }
     const bool isDiscount = discountKind_->currentIndex() == 0;
     std::int64_t result = 0;
     std::int64_t total = 0;
-    if (!call(FPDiscount(&result, &total, static_cast<std::uint8_t>(type), percent, amount,
-                         isDiscount ? -1 : 0, toDriverText(discountText_->text()).constData()))) {
+    if (!call(FPDiscount(&result, &total, static_cast<std::uint8_t>(type), discount.value->percent,
+                         discount.value->amount, isDiscount ? -1 : 0,
+                         toDriverText(discountText_->text()).constData()))) {
         return;
     }
     showMoney(sumValue_, total);
@@ -553,27 +461,13 @@ void OperationsPage::code128Clicked() {
 // Service cash-in and cash-out
 
 void OperationsPage::moveCash(bool deposit) {
-    const QLineEdit* field = deposit ? cashIn_ : cashOut_;
-    if (field->text().isEmpty()) {
-        error(deposit ? QStringLiteral("Введите сумму для служебного внесения!")
-                      : QStringLiteral("Введите сумму для служебного изъятия!"));
+    const auto amount = operations::checkCash((deposit ? cashIn_ : cashOut_)->text(), deposit,
+                                              LocaleFormat::current());
+    if (!amount.value) {
+        error(amount.error);
         return;
     }
-    // A negative amount is refused here: as a 32-bit amount it would book an
-    // enormous deposit or withdrawal.
-    const std::optional<std::int64_t> amount = LocaleFormat::current().parseCash(field->text());
-    if (!amount || *amount < 0) {
-        error(kBadAmount);
-        return;
-    }
-    if (*amount > kMaxAmount) {
-        error(deposit ? QStringLiteral("Максимальная сумма служебного внесения составляет "
-                                       "42949672.95 грн!")
-                      : QStringLiteral("Максимальная сумма служебного изъятия составляет "
-                                       "42949672.95 грн!"));
-        return;
-    }
-    const auto kopecks = static_cast<std::uint32_t>(*amount);
+    const std::uint32_t kopecks = *amount.value;
     kashost::FiscalSession& fiscal = form().fiscal();
     if (!call(deposit ? fiscal.cashIn(kopecks) : fiscal.cashOut(kopecks))) {
         return;

@@ -7,7 +7,7 @@
 // FiscalSession, so that a lost answer is followed by what became of it.
 #pragma once
 
-#include "LocaleFormat.h"
+#include "OperationsRules.h"
 #include "pages/Page.h"
 
 #include <cstdint>
@@ -15,7 +15,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,60 +32,6 @@ class OperationsPage final : public Page {
     // The kind of discount chosen: 0..3, or -1 when a text was typed into the list.
     int discountType() const;
 
-    // " Регистрация продажи/выплаты: "
-    QGroupBox* saleGroup() const { return saleGroup_; }
-    QLineEdit* codeEdit() const { return code_; }
-    QLineEdit* nameEdit() const { return name_; }
-    QComboBox* taxBox() const { return tax_; }
-    QLineEdit* quantityEdit() const { return quantity_; }
-    QLineEdit* priceEdit() const { return price_; }
-    // " Скидки / наценки: "
-    QGroupBox* discountGroup() const { return discountGroup_; }
-    QComboBox* discountTypeBox() const { return discountType_; }
-    QLineEdit* percentEdit() const { return percent_; }
-    QLineEdit* discountTextEdit() const { return discountText_; }
-    QLineEdit* discountSumEdit() const { return discountSum_; }
-    QComboBox* discountKindBox() const { return discountKind_; }
-    QPushButton* discountButton() const { return discountButton_; }
-    // " Операции: "
-    QGroupBox* operationsGroup() const { return operationsGroup_; }
-    QComboBox* paymentFormBox() const { return paymentForm_; }
-    QLineEdit* fromClientEdit() const { return fromClient_; }
-    QPushButton* payButton() const { return pay_; }
-    QPushButton* zeroReceiptButton() const { return zeroReceipt_; }
-    QPushButton* saleButton() const { return sale_; }
-    QPushButton* returnButton() const { return return_; }
-    QPushButton* closeReceiptButton() const { return closeReceipt_; }
-    QPushButton* cancelPositionButton() const { return cancelPosition_; }
-    QPushButton* cancelReceiptButton() const { return cancelReceipt_; }
-    // " Комментарии и штрих-коды: "
-    QGroupBox* commentsGroup() const { return commentsGroup_; }
-    QLineEdit* commentEdit() const { return comment_; }
-    QPushButton* commentButton() const { return commentButton_; }
-    QLineEdit* ean13Edit() const { return ean13_; }
-    QPushButton* ean13Button() const { return ean13Button_; }
-    QLineEdit* code128Edit() const { return code128_; }
-    QPushButton* code128Button() const { return code128Button_; }
-    // " Информация по чеку: "
-    QGroupBox* receiptInfoGroup() const { return infoGroup_; }
-    QLabel* costValue() const { return costValue_; }
-    QLabel* sumValue() const { return sumValue_; }
-    QLabel* thirdCaption() const { return thirdCaption_; }
-    QLabel* thirdValue() const { return thirdValue_; }
-    // " Опции печати: "
-    QGroupBox* optionsGroup() const { return optionsGroup_; }
-    QCheckBox* unitQuantityBox() const { return unitQuantity_; }
-    QCheckBox* nameFromRegisterBox() const { return nameFromRegister_; }
-    QCheckBox* autoCloseBox() const { return autoClose_; }
-    QCheckBox* nonFiscalCopyBox() const { return nonFiscalCopy_; }
-    QCheckBox* printBarcodeBox() const { return printBarcode_; }
-    // " Служебные операции: "
-    QGroupBox* serviceGroup() const { return serviceGroup_; }
-    QLineEdit* cashInEdit() const { return cashIn_; }
-    QPushButton* cashInButton() const { return cashInButton_; }
-    QLineEdit* cashOutEdit() const { return cashOut_; }
-    QPushButton* cashOutButton() const { return cashOutButton_; }
-
   public slots:
     void saleClicked();
     void returnClicked();
@@ -103,13 +48,14 @@ class OperationsPage final : public Page {
     void cashOutClicked();
 
   private:
-    // One article line as the four fields of the sale group give it.
-    struct ArticleLine {
-        std::int64_t code = 0;
-        Quantity quantity;
-        std::int32_t price = 0;
-    };
     enum class LineKind { Sale, Payout };
+
+    // Declares the row of a control the connection state governs, under the title
+    // of its group: on in Service, off in Cashier unless `cashier`. A button's
+    // caption is its text.
+    template <typename W> W* governed(W* control, QString caption = {}, bool cashier = false);
+    // The same with a caption label at (x, y) before the control.
+    template <typename W> W* labelled(W* control, const QString& caption, int x, int y, int width);
 
     void buildSaleGroup();
     void buildDiscountGroup();
@@ -120,10 +66,10 @@ class OperationsPage final : public Page {
     void buildServiceGroup();
 
     // Reads the article fields; shows the first input error and gives nothing.
-    std::optional<ArticleLine> readArticleLine(const QString& emptyFieldsMessage);
+    std::optional<operations::ArticleLine> readArticleLine(bool cancel);
     // Registers the line on the receipt, shows the answer and closes the receipt
     // when asked to.
-    void registerLine(LineKind kind, const ArticleLine& line, std::int32_t price);
+    void registerLine(LineKind kind, const operations::ArticleLine& line, std::int32_t price);
     // Pays the rest in the chosen form and closes the receipt.
     void closeReceipt();
     void pay(std::uint32_t amount, bool top);
@@ -135,14 +81,12 @@ class OperationsPage final : public Page {
     void showMoney(QLabel* value, std::int64_t kopecks);
     bool printNonFiscalCopy() const;
 
-    QGroupBox* saleGroup_ = nullptr;
     QLineEdit* code_ = nullptr;
     QLineEdit* name_ = nullptr;
     QComboBox* tax_ = nullptr;
     QLineEdit* quantity_ = nullptr;
     QLineEdit* price_ = nullptr;
 
-    QGroupBox* discountGroup_ = nullptr;
     QComboBox* discountType_ = nullptr;
     QLineEdit* percent_ = nullptr;
     QLineEdit* discountText_ = nullptr;
@@ -150,7 +94,6 @@ class OperationsPage final : public Page {
     QComboBox* discountKind_ = nullptr;
     QPushButton* discountButton_ = nullptr;
 
-    QGroupBox* operationsGroup_ = nullptr;
     QComboBox* paymentForm_ = nullptr;
     QLineEdit* fromClient_ = nullptr;
     QPushButton* pay_ = nullptr;
@@ -161,7 +104,6 @@ class OperationsPage final : public Page {
     QPushButton* cancelPosition_ = nullptr;
     QPushButton* cancelReceipt_ = nullptr;
 
-    QGroupBox* commentsGroup_ = nullptr;
     QLineEdit* comment_ = nullptr;
     QPushButton* commentButton_ = nullptr;
     QLineEdit* ean13_ = nullptr;
@@ -169,24 +111,23 @@ class OperationsPage final : public Page {
     QLineEdit* code128_ = nullptr;
     QPushButton* code128Button_ = nullptr;
 
-    QGroupBox* infoGroup_ = nullptr;
     QLabel* costValue_ = nullptr;
     QLabel* sumValue_ = nullptr;
     QLabel* thirdCaption_ = nullptr;
     QLabel* thirdValue_ = nullptr;
 
-    QGroupBox* optionsGroup_ = nullptr;
     QCheckBox* unitQuantity_ = nullptr;
     QCheckBox* nameFromRegister_ = nullptr;
     QCheckBox* autoClose_ = nullptr;
     QCheckBox* nonFiscalCopy_ = nullptr;
     QCheckBox* printBarcode_ = nullptr;
 
-    QGroupBox* serviceGroup_ = nullptr;
     QLineEdit* cashIn_ = nullptr;
     QPushButton* cashInButton_ = nullptr;
     QLineEdit* cashOut_ = nullptr;
     QPushButton* cashOutButton_ = nullptr;
+
+    std::vector<ControlRow> rows_;
 };
 
 } // namespace kasmon

@@ -22,38 +22,6 @@ class PasswordsPage final : public Page {
     QString caption() const override;
     std::vector<ControlRow> controlRows() override;
 
-    // " Установка паролей касиров: "
-    QGroupBox* cashierPasswordGroup() const { return cashierGroup_; }
-    QLineEdit* cashierOldEdit() const { return cashierOld_; }
-    QLineEdit* cashierNewEdit() const { return cashierNew_; }
-    QLineEdit* cashierConfirmEdit() const { return cashierConfirm_; }
-    QComboBox* operatorBox() const { return operator_; }
-    QLineEdit* cashierNameEdit() const { return cashierName_; }
-    QPushButton* cashierSetButton() const { return cashierSet_; }
-    QPushButton* forgottenButton() const { return forgotten_; }
-    // " Регистрация кассира: "
-    QGroupBox* registrationGroup() const { return registrationGroup_; }
-    QComboBox* registerNumberBox() const { return registerNumber_; }
-    QLineEdit* registerPasswordEdit() const { return registerPassword_; }
-    QLineEdit* registerNameEdit() const { return registerName_; }
-    QCheckBox* storedNameBox() const { return storedName_; }
-    QPushButton* registerButton() const { return register_; }
-    QPushButton* unregisterButton() const { return unregister_; }
-    // " Регистрация (программирование и  отчеты): "
-    QGroupBox* consoleGroup() const { return consoleGroup_; }
-    QRadioButton* consoleProgrammingChoice() const { return consoleProgramming_; }
-    QRadioButton* consoleReportsChoice() const { return consoleReports_; }
-    QLineEdit* consolePasswordEdit() const { return consolePassword_; }
-    QPushButton* consoleRegisterButton() const { return consoleRegister_; }
-    // " Установка паролей отчетов и прогр.: "
-    QGroupBox* specialGroup() const { return specialGroup_; }
-    QRadioButton* specialProgrammingChoice() const { return specialProgramming_; }
-    QRadioButton* specialReportsChoice() const { return specialReports_; }
-    QLineEdit* specialOldEdit() const { return specialOld_; }
-    QLineEdit* specialNewEdit() const { return specialNew_; }
-    QLineEdit* specialConfirmEdit() const { return specialConfirm_; }
-    QPushButton* specialSetButton() const { return specialSet_; }
-
   public slots:
     void cashierSetClicked();
     void forgottenClicked();

@@ -20,25 +20,6 @@ class ReportsPage final : public Page {
     QString caption() const override;
     std::vector<ControlRow> controlRows() override;
 
-    // " Отчеты по финансовым операциям: "
-    QGroupBox* financialGroup() const { return financialGroup_; }
-    QLineEdit* firstCodeEdit() const { return firstCode_; }
-    QLineEdit* lastCodeEdit() const { return lastCode_; }
-    QCheckBox* wholeRangeBox() const { return wholeRange_; }
-    QPushButton* articleXButton() const { return articleX_; }
-    QPushButton* articleZButton() const { return articleZ_; }
-    QPushButton* xReportButton() const { return xReport_; }
-    QPushButton* zReportButton() const { return zReport_; }
-    // " Периодические отчеты из фискальной памяти: "
-    QGroupBox* periodicGroup() const { return periodicGroup_; }
-    QDateEdit* fromDateEdit() const { return fromDate_; }
-    QDateEdit* toDateEdit() const { return toDate_; }
-    QPushButton* periodicButton() const { return periodic_; }
-    QPushButton* periodicShortButton() const { return periodicShort_; }
-    QLineEdit* firstNumberEdit() const { return firstNumber_; }
-    QLineEdit* lastNumberEdit() const { return lastNumber_; }
-    QPushButton* numbersButton() const { return numbers_; }
-
   public slots:
     void xReportClicked();
     void zReportClicked();

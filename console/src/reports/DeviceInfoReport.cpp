@@ -1,12 +1,13 @@
 #include "reports/Reports.h"
 
+#include "RegisterTexts.h"
+
 namespace kasmon::reports {
 
 namespace {
 
 const QString kEnd = QStringLiteral("\r\n");
 const QString kFailed = QStringLiteral("не удалось получить");
-const char16_t* const kGroupLetters[5] = {u"А", u"Б", u"В", u"Г", u"Д"};
 
 QString counters(const kashost::ReceiptCounters& c, const LocaleFormat& locale,
                  const char16_t* const labels[4]) {
@@ -28,7 +29,7 @@ QString taxRates(const std::optional<kashost::TaxRates>& rates, const LocaleForm
     const int groups = std::min<int>(rates->count, 5);
     for (int i = 0; i < groups; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        const QString group = QStringLiteral("Группа ") + QString::fromUtf16(kGroupLetters[k]);
+        const QString group = QStringLiteral("Группа ") + factText(reg::kTaxGroupLetters[k]);
         if (rates->levy && rates->levyRates[k] != 0) {
             text += group + QStringLiteral(": составной налог (НДС - ") +
                     locale.formatHundredths(rates->rates[k]) +

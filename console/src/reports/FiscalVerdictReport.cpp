@@ -1,5 +1,7 @@
 #include "reports/Reports.h"
 
+#include "RegisterTexts.h"
+
 namespace kasmon::reports {
 
 namespace {
@@ -72,8 +74,8 @@ QString counted(int n, const QString& one, const QString& few, const QString& ma
 }
 
 QString formName(std::uint8_t form) {
-    static const char16_t* const kForms[4] = {u"карточка", u"кредит", u"чек", u"наличные"};
-    return form < 4 ? QString::fromUtf16(kForms[form]) : QString::number(form);
+    return form < reg::kPaymentFormsRu.size() ? factText(reg::kPaymentFormsRu[form])
+                                              : QString::number(form);
 }
 
 // What settles a command carried out `n` times (n >= 1), or nothing.

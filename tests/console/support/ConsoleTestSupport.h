@@ -100,6 +100,15 @@ std::unique_ptr<kasemu::Emulator> startRegister(const DevicesDirectory& devices,
                                                 bool strictSpeed = false);
 #endif
 
+// The control of this objectName in `window`; the test ends when there is none.
+template <typename T> T* controlIn(const QObject& window, const char* name) {
+    T* w = window.findChild<T*>(QString::fromLatin1(name));
+    if (w == nullptr) {
+        qFatal("no control %s", name);
+    }
+    return w;
+}
+
 // The main window as the program shows it, bound to the real driver library.
 std::unique_ptr<TForm1> showMainWindow(const QStringList& arguments = {});
 

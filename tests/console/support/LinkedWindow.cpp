@@ -40,12 +40,14 @@ LinkedWindow::~LinkedWindow() {
     dialogs_.reset();
 }
 
+bool LinkedWindow::show(const QStringList& arguments) {
+    form_ = showMainWindow(arguments);
+    return form_ != nullptr;
+}
+
 bool LinkedWindow::open(bool service) {
-    if (!form_) {
-        form_ = showMainWindow();
-        if (!form_) {
-            return false;
-        }
+    if (!form_ && !show()) {
+        return false;
     }
     // The mode is chosen in the password dialog, so that one window can open a
     // service link and then a cashier link.
@@ -57,8 +59,7 @@ bool LinkedWindow::open(bool service) {
 }
 
 bool LinkedWindow::openOn(const char* page) {
-    form_ = showMainWindow({QStringLiteral("-tech")});
-    if (!form_) {
+    if (!show({QStringLiteral("-tech")})) {
         return false;
     }
     QTest::mouseClick(form_->connectionPage()->connectButton(), Qt::LeftButton);
@@ -75,6 +76,11 @@ bool LinkedWindow::close() {
     QTest::mouseClick(form_->connectionPage()->disconnectButton(), Qt::LeftButton);
     seen_ = dialogs_->messages.size();
     return !form_->state().Connected;
+}
+
+void LinkedWindow::replaceRegister(kasemu::ModelKind model, const QString& firmware) {
+    emulator_.reset();
+    emulator_ = startRegister(*devices_, 1, model, firmware);
 }
 
 bool LinkedWindow::click(QAbstractButton* button) {
@@ -128,7 +134,8 @@ bool isDriverError(const TForm1& form, const MessageRequest& box, int result) {
         box.text.contains(QStringLiteral("\r\n\r\n"))) {
         return false;
     }
-    return result == 0 || box.text.endsWith(QStringLiteral("\r\nБайт результата: %1").arg(result));
+    const QString codes = QStringLiteral("\r\nБайт результата: %1").arg(result);
+    return result == 0 || (box.text.endsWith(codes) && box.text.size() > codes.size());
 }
 
 bool isInputError(const MessageRequest& box, const QString& text) {

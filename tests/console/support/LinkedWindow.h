@@ -25,6 +25,8 @@ class LinkedWindow {
     LinkedWindow(const LinkedWindow&) = delete;
     LinkedWindow& operator=(const LinkedWindow&) = delete;
 
+    // Shows the main window started with these arguments, the link not opened.
+    bool show(const QStringList& arguments = {});
     // Opens the link with the service password typed, or the password dialog
     // cancelled for cashier mode. False when the link did not open as asked.
     bool open(bool service = true);
@@ -33,20 +35,18 @@ class LinkedWindow {
     bool openOn(const char* page);
     // "Завершить связь"; false when the link stayed open.
     bool close();
+    // Another register of this model on the same port, for the next link.
+    void replaceRegister(kasemu::ModelKind model, const QString& firmware = {});
 
     TForm1& form() const { return *form_; }
     kasemu::Emulator& emulator() const { return *emulator_; }
     RecordingDialogs& dialogs() const { return *dialogs_; }
     // The directory of the port links, a place for a test's own files too.
-    const DevicesDirectory& devices() const { return *devices_; }
+    DevicesDirectory& devices() const { return *devices_; }
 
     // The window's control of this objectName; the test ends when there is none.
     template <typename T = QAbstractButton> T* control(const char* name) const {
-        T* w = findControl<T>(name);
-        if (w == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return w;
+        return controlIn<T>(*form_, name);
     }
     template <typename T> T* findControl(const char* name) const {
         return form_->findChild<T*>(QString::fromLatin1(name));
