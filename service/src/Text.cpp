@@ -1,54 +1,13 @@
 #include "Text.h"
 
+#include <kasiconv/Iconv.h>
+
 #include <algorithm>
-#include <cerrno>
-#include <iconv.h>
 
 namespace kasd {
 
-namespace {
-
-std::string convert(std::string_view in, const char* to, const char* from, bool* exact) {
-    if (exact != nullptr) {
-        *exact = true;
-    }
-    iconv_t cd = ::iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        if (exact != nullptr) {
-            *exact = false;
-        }
-        return std::string(in);
-    }
-    std::string out;
-    std::string input(in);
-    char* inPtr = input.data();
-    std::size_t inLeft = input.size();
-    char buffer[256];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t rc = ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            if (exact != nullptr) {
-                *exact = false;
-            }
-            out.push_back('?');
-            ++inPtr;
-            --inLeft;
-        }
-    }
-    ::iconv_close(cd);
-    return out;
-}
-
-bool convertsExactly(std::string_view character, const char* to) {
-    bool exact = false;
-    convert(character, to, "UTF-8", &exact);
-    return exact;
-}
-
-} // namespace
+using kasiconv::convert;
+using kasiconv::convertsExactly;
 
 bool validUtf8(std::string_view text) {
     std::size_t i = 0;

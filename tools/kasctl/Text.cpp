@@ -5,9 +5,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <cerrno>
-#include <cstdlib>
-#include <iconv.h>
+#include <kasiconv/Iconv.h>
 #endif
 
 #include <algorithm>
@@ -99,50 +97,14 @@ std::vector<std::string> Utf8CommandLine(int argc, char** argv) {
 #else
 
 std::string Convert(std::string_view in, const char* to, const char* from) {
-    iconv_t cd = ::iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return std::string(in);
-    }
-    std::string out;
-    std::string input(in);
-    char* inPtr = input.data();
-    std::size_t inLeft = input.size();
-    char buffer[256];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t rc = ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            out.push_back('?'); // a character the other side lacks
-            ++inPtr;
-            --inLeft;
-        }
-    }
-    ::iconv_close(cd);
-    return out;
-}
-
-bool ConvertsExactly(std::string_view character, const char* to) {
-    iconv_t cd = ::iconv_open(to, "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return false;
-    }
-    std::string input(character);
-    char* inPtr = input.data();
-    std::size_t inLeft = input.size();
-    char buffer[16];
-    char* outPtr = buffer;
-    std::size_t outLeft = sizeof buffer;
-    const std::size_t rc = ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    ::iconv_close(cd);
-    return rc != static_cast<std::size_t>(-1) && inLeft == 0;
+    return kasiconv::convert(in, to, from);
 }
 
 // One character (UTF-8) that both the driver's code page and the register's
 // 866 hold exactly.
 bool InBothCodePages(std::string_view character) {
-    return ConvertsExactly(character, "CP1251") && ConvertsExactly(character, "CP866");
+    return kasiconv::convertsExactly(character, "CP1251") &&
+           kasiconv::convertsExactly(character, "CP866");
 }
 
 } // namespace
