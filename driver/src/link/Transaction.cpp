@@ -140,14 +140,11 @@ bool Executed(const Bytes& payload) {
 // is plain; otherwise fails with CarriedOutMoreThanOnce or AnswerInDoubt set.
 bool SettleLateAnswers(const std::vector<Bytes>& late, bool answered) {
     DriverSession& s = Session();
-    std::vector<Bytes> answers = late;
     const bool turnedDown = !s.RawAnswer.empty() && s.RawAnswer[0] == kNAK;
-    std::optional<Bytes> current;
-    if (answered) {
-        current = AnswerPayload(s.RawAnswer);
-        if (current) {
-            answers.push_back(s.RawAnswer);
-        }
+    const bool currentWhole = answered && AnswerPayload(s.RawAnswer).has_value();
+    std::vector<Bytes> answers = late;
+    if (currentWhole) {
+        answers.push_back(s.RawAnswer);
     }
     int executions = 0;
     const Bytes* executedAnswer = nullptr;
@@ -160,20 +157,19 @@ bool SettleLateAnswers(const std::vector<Bytes>& late, bool answered) {
         }
     }
     if (executions > 1) {
-        if (current) {
+        if (currentWhole) {
             ParseAnswer(s.RawAnswer); // the status as the register last reported it
         }
         s.CarriedOutMoreThanOnce = true;
         return false;
     }
-    if (!current && !turnedDown) {
+    if (!currentWhole && !turnedDown) {
         // This attempt's answer is missing or broken: it may have been carried out too.
         s.AnswerInDoubt = true;
         return false;
     }
     // Carried out once at most: that attempt's answer, or else the last refusal.
-    const Bytes chosen = executedAnswer != nullptr ? *executedAnswer : answers.back();
-    s.RawAnswer = chosen;
+    s.RawAnswer = executedAnswer != nullptr ? *executedAnswer : answers.back();
     return true;
 }
 
