@@ -1,5 +1,6 @@
 // kasctl as scripts and newcomers meet it: run as a program against an
 // emulator linked as COM1, judged by its exit status and what it prints.
+#include "DeviceFolder.h"
 #include "kasemu/Emulator.h"
 #include "kasemu/Faults.h"
 #include "kasemu/RegisterState.h"
@@ -29,37 +30,20 @@ struct Result {
     std::string err;
 };
 
-std::string ReadAll(const std::string& path) {
-    std::string text;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-            text.append(buf, n);
-        }
-        std::fclose(f);
-    }
-    return text;
-}
+using kastest::ReadAll;
 
 class KasctlCommandLine : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/kasctl-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        ::setenv("KASDRV_DEVICES", dir_.c_str(), 1);
+        ASSERT_TRUE(devices_.made());
+        dir_ = devices_.path();
         kasemu::EmulatorOptions o;
         o.linesPerSecond = 0;
         o.linkPath = dir_ + "/com1";
         o.clock = std::make_shared<kasemu::ManualClock>(kasemu::CivilTime{2026, 12, 7, 10, 0, 0});
         emulator_ = std::make_unique<kasemu::Emulator>(std::move(o));
     }
-    void TearDown() override {
-        emulator_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+    void TearDown() override { emulator_.reset(); }
 
     Result Kasctl(std::vector<std::string> words) {
         const pid_t pid = Start(std::move(words), "");
@@ -101,6 +85,7 @@ class KasctlCommandLine : public ::testing::Test {
     kasemu::Emulator& emulator() { return *emulator_; }
 
   private:
+    kastest::DeviceFolder devices_;
     std::string dir_;
     std::unique_ptr<kasemu::Emulator> emulator_;
 };

@@ -1,5 +1,6 @@
 // kasd as a shop program meets it: a program on a private journal, spoken to over
 // HTTP on loopback, with an emulator linked as COM1.
+#include "DeviceFolder.h"
 #include "kasemu/Emulator.h"
 #include "kasemu/Faults.h"
 #include "kasemu/RegisterState.h"
@@ -48,16 +49,7 @@ std::string SaleWith(const std::string& pointer, const json& value) {
     return j.dump();
 }
 
-std::string ReadAll(const std::string& path) {
-    std::string text;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        for (std::size_t n = 0; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-            text.append(buf, n);
-        std::fclose(f);
-    }
-    return text;
-}
+using kastest::ReadAll;
 
 void ExpectFields(const json& j, const json& expected) {
     for (const auto& [k, v] : expected.items())
@@ -150,10 +142,8 @@ class Kasd {
 class KasdTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/kasd-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        ::setenv("KASDRV_DEVICES", dir_.c_str(), 1);
+        ASSERT_TRUE(devices_.made());
+        dir_ = devices_.path();
         kasemu::EmulatorOptions o;
         o.linesPerSecond = 0;
         o.linkPath = dir_ + "/com1";
@@ -169,8 +159,6 @@ class KasdTest : public ::testing::Test {
     void TearDown() override {
         kasd_.reset();
         emulator_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
     }
     // Runs `fn` on the emulator's thread when the next frame crosses the line.
     void OnNextFrame(std::function<void()> fn) {
@@ -202,6 +190,7 @@ class KasdTest : public ::testing::Test {
     kasemu::Emulator& emu() { return *emulator_; }
 
   private:
+    kastest::DeviceFolder devices_;
     std::string dir_;
     std::unique_ptr<kasemu::Emulator> emulator_;
     std::unique_ptr<Kasd> kasd_;
