@@ -15,6 +15,7 @@ namespace {
 // A prepared statement that finalizes itself.
 class Statement {
   public:
+    Statement(sqlite3* db, const std::string& sql) : Statement(db, sql.c_str()) {}
     Statement(sqlite3* db, const char* sql) : db_(db) {
         if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
             throw std::runtime_error(std::string("journal: ") + sqlite3_errmsg(db));
@@ -57,7 +58,9 @@ class Statement {
 
 constexpr const char* kSelect =
     "SELECT key, register, method, body, body_hash, state, steps, response_status, "
-    "response_body, created, finished FROM requests WHERE key = ?1";
+    "response_body, created, finished, before FROM requests ";
+
+const std::string kSelectByKey = std::string(kSelect) + "WHERE key = ?1";
 
 JournalRecord readRow(const Statement& s) {
     JournalRecord r;
@@ -72,6 +75,7 @@ JournalRecord readRow(const Statement& s) {
     r.responseBody = s.text(8);
     r.created = s.text(9);
     r.finished = s.text(10);
+    r.before = s.text(11);
     return r;
 }
 
@@ -105,7 +109,14 @@ Journal::Journal(const std::string& path) {
              " response_status INTEGER NOT NULL DEFAULT 0,"
              " response_body TEXT NOT NULL DEFAULT '',"
              " created TEXT NOT NULL,"
-             " finished TEXT NOT NULL DEFAULT '')");
+             " finished TEXT NOT NULL DEFAULT '',"
+             " before TEXT NOT NULL DEFAULT '')");
+        // A journal made before the state-before column was kept.
+        if (sqlite3_exec(db_, "SELECT before FROM requests LIMIT 0", nullptr, nullptr, nullptr) !=
+            SQLITE_OK) {
+            exec("ALTER TABLE requests ADD COLUMN before TEXT NOT NULL DEFAULT ''");
+        }
+        exec("CREATE INDEX IF NOT EXISTS requests_created ON requests (created)");
     } catch (...) {
         sqlite3_close(db_);
         db_ = nullptr;
@@ -140,7 +151,7 @@ std::optional<JournalRecord> Journal::claim(const JournalRecord& fresh) {
     if (sqlite3_changes(db_) == 1) {
         return std::nullopt;
     }
-    Statement select(db_, kSelect);
+    Statement select(db_, kSelectByKey);
     select.bind(1, fresh.key);
     if (select.step() == SQLITE_ROW) {
         return readRow(select);
@@ -150,7 +161,7 @@ std::optional<JournalRecord> Journal::claim(const JournalRecord& fresh) {
 
 std::optional<JournalRecord> Journal::find(const std::string& key) {
     std::lock_guard lock(mutex_);
-    Statement select(db_, kSelect);
+    Statement select(db_, kSelectByKey);
     select.bind(1, key);
     if (select.step() == SQLITE_ROW) {
         return readRow(select);
@@ -171,6 +182,47 @@ void Journal::finish(const std::string& key, const std::string& state, const std
                           "response_body = ?5, finished = ?6 WHERE key = ?1");
     update.bind(1, key).bind(2, state).bind(3, steps).bind(4, status).bind(5, body).bind(6, now());
     update.step();
+}
+
+void Journal::setBefore(const std::string& key, const std::string& before) {
+    std::lock_guard lock(mutex_);
+    Statement update(db_, "UPDATE requests SET before = ?2 WHERE key = ?1");
+    update.bind(1, key).bind(2, before).step();
+}
+
+std::vector<JournalRecord> Journal::sending() {
+    std::lock_guard lock(mutex_);
+    Statement select(db_, std::string(kSelect) + "WHERE state = 'sending' ORDER BY rowid");
+    std::vector<JournalRecord> rows;
+    while (select.step() == SQLITE_ROW) {
+        rows.push_back(readRow(select));
+    }
+    return rows;
+}
+
+std::vector<JournalRecord> Journal::recent(int limit) {
+    std::lock_guard lock(mutex_);
+    Statement select(db_, std::string(kSelect) + "ORDER BY rowid DESC LIMIT ?1");
+    select.bind(1, limit);
+    std::vector<JournalRecord> rows;
+    while (select.step() == SQLITE_ROW) {
+        rows.push_back(readRow(select));
+    }
+    return rows;
+}
+
+int Journal::prune(int days) {
+    std::lock_guard lock(mutex_);
+    const auto t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() -
+                                                        std::chrono::hours(24) * days);
+    std::tm tm{};
+    ::gmtime_r(&t, &tm);
+    char cutoff[32];
+    std::strftime(cutoff, sizeof cutoff, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    // Only finished rows: one still queued or being sent is kept whatever its age.
+    Statement del(db_, "DELETE FROM requests WHERE created < ?1 AND response_status <> 0");
+    del.bind(1, std::string(cutoff)).step();
+    return sqlite3_changes(db_);
 }
 
 int Journal::dropQueued() {

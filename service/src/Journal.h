@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -30,6 +31,7 @@ struct JournalRecord {
     std::string responseBody;
     std::string created; // UTC, ISO 8601
     std::string finished;
+    std::string before; // the register's state before the first fiscal command, JSON
 };
 
 class Journal {
@@ -45,11 +47,19 @@ class Journal {
     std::optional<JournalRecord> claim(const JournalRecord& fresh);
     std::optional<JournalRecord> find(const std::string& key);
     void setState(const std::string& key, const std::string& state);
+    // The register's state read before the first fiscal command of the request.
+    void setBefore(const std::string& key, const std::string& before);
     void finish(const std::string& key, const std::string& state, const std::string& steps,
                 int status, const std::string& body);
     // Rows still queued from an earlier run sent nothing: they are dropped, so
     // that their keys can be sent again.
     int dropQueued();
+    // Rows left "sending" by a run that stopped, oldest first.
+    std::vector<JournalRecord> sending();
+    // The newest rows first, at most `limit`.
+    std::vector<JournalRecord> recent(int limit);
+    // Deletes finished rows created more than `days` days ago; the number deleted.
+    int prune(int days);
 
     // A short, stable digest of a body (FNV-1a, 64 bits, hex).
     static std::string hash(const std::string& body);

@@ -1,11 +1,13 @@
 #include "Receipt.h"
 
+#include "ReceiptRequest.h"
 #include "Text.h"
 
 #include <kashost/Host.h>
 #include <kashost/Register.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace kasd {
 
@@ -14,6 +16,8 @@ namespace {
 using nlohmann::json;
 
 enum class Undo { NothingOpen, Annulled, Failed };
+
+} // namespace
 
 json stepOf(const kashost::FiscalVerdict& v, const char* step, std::size_t index) {
     json s;
@@ -48,6 +52,8 @@ bool carriedOutOnce(const kashost::FiscalVerdict& v) {
     return v.times ? *v.times == 1 : v.answered;
 }
 
+namespace {
+
 // Annuls the receipt when one is open.
 Undo annulIfOpen(kashost::FiscalSession& session, json& steps) {
     const auto status = kashost::readStatus();
@@ -62,21 +68,31 @@ Undo annulIfOpen(kashost::FiscalSession& session, json& steps) {
     return carriedOutOnce(v) && !v.receiptOpen ? Undo::Annulled : Undo::Failed;
 }
 
-ReceiptOutcome refusedBeforeSending(int status, const std::string& title,
-                                    const std::string& detail) {
-    ReceiptOutcome o;
-    o.status = status;
-    o.state = "refused";
-    o.outcome = "not printed";
-    o.problem = true;
+JobOutcome refusedBeforeSending(int status, const std::string& title, const std::string& detail) {
     Problem p;
     p.status = status;
     p.title = title;
     p.detail = detail;
-    p.extra["outcome"] = o.outcome;
+    p.extra["outcome"] = "not printed";
     p.extra["steps"] = json::array();
-    o.body = p.body();
-    return o;
+    return problemOutcome(p, "refused", "not printed");
+}
+
+// What the reconciliation compares: the receipt counters and the day's sums.
+std::optional<json> receiptCounters() {
+    const auto sale = kashost::readSaleReceiptNumber();
+    const auto payout = kashost::readPayoutReceiptNumber();
+    const auto annulled = kashost::readAnnulments();
+    const auto saleSum = kashost::readSaleDaySum();
+    const auto payoutSum = kashost::readPayoutDaySum();
+    if (!sale || !payout || !annulled || !saleSum || !payoutSum) {
+        return std::nullopt;
+    }
+    return json{{"saleReceipt", *sale},
+                {"payoutReceipt", *payout},
+                {"annulled", annulled->saleCount + annulled->payoutCount},
+                {"saleSum", *saleSum},
+                {"payoutSum", *payoutSum}};
 }
 
 } // namespace
@@ -92,9 +108,13 @@ json driverError(const kashost::DriverError& error) {
                 {"extended status byte", error.extStatus}};
 }
 
-ReceiptOutcome runReceipt(const ReceiptPlan& plan, RegisterWorker& worker,
-                          const std::function<void()>& sending) {
-    sending();
+JobOutcome runReceipt(const json& args, JobContext& worker) {
+    const auto decoded = decodeReceipt(args.dump());
+    if (const auto* p = std::get_if<Problem>(&decoded)) {
+        return problemOutcome(*p, "refused", "not printed");
+    }
+    const ReceiptPlan& plan = std::get<ReceiptPlan>(decoded);
+    worker.sending();
     if (!worker.openPort()) {
         return refusedBeforeSending(503, "Register offline",
                                     "the port of the register cannot be opened");
@@ -109,8 +129,15 @@ ReceiptOutcome runReceipt(const ReceiptPlan& plan, RegisterWorker& worker,
         return refusedBeforeSending(409, "A receipt is already open",
                                     "a receipt is open on the register; it was left as it is");
     }
+    const auto counters = receiptCounters();
+    if (!counters) {
+        worker.setOnline(false);
+        return refusedBeforeSending(503, "Register offline",
+                                    driverErrorText(kashost::lastError().text));
+    }
+    worker.before(*counters);
 
-    ReceiptOutcome o;
+    JobOutcome o;
     kashost::FiscalSession session;
     bool anyCarriedOut = false;
     std::int64_t total = plan.total;
@@ -239,6 +266,66 @@ ReceiptOutcome runReceipt(const ReceiptPlan& plan, RegisterWorker& worker,
     o.body = std::move(body);
     worker.setOnline(true);
     return o;
+}
+
+JobOutcome reconcileReceipt(const json& args, const json& before, JobContext& ctx) {
+    const bool payout = args.value("kind", "sale") == "payout";
+    auto ended = [&](int status, const std::string& outcome, const std::string& detail,
+                     json steps) {
+        Problem p;
+        p.status = status;
+        p.title = "The service stopped while the receipt was sent";
+        p.detail = detail;
+        p.extra["outcome"] = outcome;
+        p.extra["reconciled"] = true;
+        p.extra["steps"] = steps;
+        JobOutcome o = problemOutcome(p, outcome == "in doubt" ? "in doubt" : "refused", outcome);
+        o.steps = std::move(steps);
+        return o;
+    };
+    if (before.is_null()) {
+        return ended(503, "not printed", "it stopped before the receipt's first line was sent",
+                     json::array());
+    }
+    const auto status = ctx.openPort() ? kashost::readStatus() : std::nullopt;
+    ctx.setOnline(status.has_value());
+    if (!status) {
+        return ended(502, "in doubt",
+                     "the register cannot be read; check it before printing "
+                     "this sale again",
+                     json::array());
+    }
+    json steps = json::array();
+    if (status->receiptOpen) {
+        kashost::FiscalSession session;
+        return annulIfOpen(session, steps) == Undo::Annulled
+                   ? ended(503, "annulled", "the receipt left open was annulled", steps)
+                   : ended(502, "in doubt",
+                           "the receipt left open could not be annulled; "
+                           "check the register",
+                           steps);
+    }
+    const auto now = receiptCounters();
+    if (!now) {
+        return ended(502, "in doubt", "the register's counters cannot be read", steps);
+    }
+    const char* number = payout ? "payoutReceipt" : "saleReceipt";
+    const char* sum = payout ? "payoutSum" : "saleSum";
+    if (now->at(number).get<int>() != before.value(number, 0)) {
+        JobOutcome o;
+        o.outcome = "printed";
+        o.body = {{"outcome", "printed"},
+                  {"receiptNumber", now->at(number)},
+                  {"total", now->at(sum).get<std::int64_t>() - before.value(sum, std::int64_t{0})},
+                  {"change", nullptr},
+                  {"reconciled", true},
+                  {"steps", steps}};
+        return o;
+    }
+    if (now->at("annulled").get<int>() != before.value("annulled", 0)) {
+        return ended(503, "annulled", "the receipt was annulled before the service stopped", steps);
+    }
+    return ended(503, "not printed", "the register shows no receipt of it", steps);
 }
 
 } // namespace kasd

@@ -1,31 +1,29 @@
 // A receipt run on the register, all or nothing: lines, payments and the
 // closing through kashost::FiscalSession; when a step is refused, or its
 // outcome is in doubt and the verdict cannot settle it, the open receipt is
-// annulled. Runs on the worker thread.
+// annulled. Runs on the register's worker.
 #pragma once
 
-#include "ReceiptRequest.h"
-#include "RegisterWorker.h"
+#include "Jobs.h"
+
+#include <kashost/Result.h>
+#include <kashost/Verified.h>
 
 #include <nlohmann/json.hpp>
 
-#include <functional>
-#include <string>
-
 namespace kasd {
 
-struct ReceiptOutcome {
-    int status = 200;           // the HTTP status
-    std::string state = "done"; // the journal's state
-    std::string outcome;        // printed, annulled, not printed, in doubt
-    nlohmann::json body;        // the response body
-    nlohmann::json steps = nlohmann::json::array();
-    bool problem = false; // the body is application/problem+json
-};
+// `args` is the request body (see ReceiptRequest.h).
+JobOutcome runReceipt(const nlohmann::json& args, JobContext& ctx);
+// A receipt whose run stopped half-way, from the counters read before it: an
+// open receipt is annulled; a receipt the counters show was printed is done.
+JobOutcome reconcileReceipt(const nlohmann::json& args, const nlohmann::json& before,
+                            JobContext& ctx);
 
-// `sending` is called before the first byte of the request goes to the register.
-ReceiptOutcome runReceipt(const ReceiptPlan& plan, RegisterWorker& worker,
-                          const std::function<void()>& sending);
+// A verdict as one of the response's steps: its outcome, how many times, the
+// register's error. `index` (-1: none) numbers lines and payments.
+nlohmann::json stepOf(const kashost::FiscalVerdict& v, const char* step, std::size_t index);
+bool carriedOutOnce(const kashost::FiscalVerdict& v);
 
 // The driver's last error as kasctl --json gives it: text, status and result bytes.
 nlohmann::json driverError(const kashost::DriverError& error);

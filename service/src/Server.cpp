@@ -1,17 +1,16 @@
 #include "Server.h"
 
+#include "Jobs.h"
 #include "OpenApi.h"
 #include "Problem.h"
-#include "Receipt.h"
 #include "ReceiptRequest.h"
-#include "Text.h"
+#include "StatusPage.h"
 
 #include <httplib.h>
-#include <kashost/Host.h>
-#include <kashost/Register.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 namespace kasd {
 
@@ -57,115 +56,6 @@ bool validKey(const std::string& key) {
     return true;
 }
 
-// The register number of the path, when it is the one this process serves.
-bool registerServed(const httplib::Request& req, const RegisterWorker& worker,
-                    httplib::Response& res) {
-    const std::string& n = req.matches[1].str();
-    if (n != std::to_string(worker.port())) {
-        sendProblem(res, problem(404, "Unknown register",
-                                 "this service serves register " + std::to_string(worker.port())));
-        return false;
-    }
-    return true;
-}
-
-// Days since 1899-12-30 (the driver's dates) as YYYY-MM-DD.
-std::string civilDate(double value) {
-    auto z = static_cast<long long>(value) - 25569 + 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    const long long d = doy - (153 * mp + 2) / 5 + 1;
-    const long long m = mp < 10 ? mp + 3 : mp - 9;
-    const long long y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld", y, m, d);
-    return text;
-}
-
-// A fraction of a day as HH:MM:SS.
-std::string clockTime(double fraction) {
-    auto seconds = static_cast<long long>(fraction * 86400.0 + 0.5) % 86400;
-    char text[64];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
-                  seconds % 60);
-    return text;
-}
-
-json optionalText(const std::optional<std::string>& cp1251) {
-    return cp1251 ? json(fromDriverText(*cp1251)) : json(nullptr);
-}
-
-// GET /v1/registers/{n}/status, on the worker thread: 200 with the decoded
-// status, or the problem.
-std::pair<int, json> readRegisterStatus(RegisterWorker& worker) {
-    if (!worker.openPort()) {
-        return {
-            503,
-            problem(503, "Register offline", "the port of the register cannot be opened").body()};
-    }
-    const auto s = kashost::readStatus();
-    worker.setOnline(s.has_value());
-    if (!s) {
-        return {
-            503,
-            problem(503, "Register offline", driverErrorText(kashost::lastError().text)).body()};
-    }
-    const auto* facts = kashost::reg::factsOf(kashost::modelOf(*s));
-    worker.setModel(facts != nullptr ? std::string(facts->name) : std::string(),
-                    fromDriverText(s->firmware.value_or("")));
-    json status = {{"paymentStarted", s->paymentStarted},
-                   {"drawerClosed", s->drawerClosed},
-                   {"payoutReceipt", s->payoutReceipt},
-                   {"vatAdded", s->vatAdded},
-                   {"shiftOpen", s->shiftOpen},
-                   {"receiptOpen", s->receiptOpen},
-                   {"displaySumsForbidden", s->displaySumsForbidden},
-                   {"taxRatesChanged", s->taxRatesChanged},
-                   {"serviceReportOpen", s->serviceReportOpen},
-                   {"fiscalMode", s->fiscalMode},
-                   {"lastCommandAbnormal", s->lastCommandAbnormal},
-                   {"onlineMode", s->onlineMode},
-                   {"serviceReportOnControlTape", s->serviceReportOnControlTape},
-                   {"serialAndDate", optionalText(s->serialAndDate)},
-                   {"fiscalNumber", optionalText(s->fiscalNumber)},
-                   {"header", json::array({optionalText(s->header[0]), optionalText(s->header[1]),
-                                           optionalText(s->header[2])})},
-                   {"taxNumber", optionalText(s->taxNumber)},
-                   {"firmware", optionalText(s->firmware)}};
-    json body = {{"register", worker.port()},
-                 {"model", facts != nullptr ? json(std::string(facts->name)) : json(nullptr)},
-                 {"status", status}};
-    if (const auto paper = kashost::readPaperState()) {
-        body["paper"] = {{"undeterminable", paper->undeterminable},
-                         {"controlTapeLow", paper->controlTapeLow},
-                         {"receiptTapeLow", paper->receiptTapeLow},
-                         {"controlTapeOut", paper->controlTapeOut},
-                         {"receiptTapeOut", paper->receiptTapeOut}};
-    }
-    if (const auto date = kashost::readDate()) {
-        body["date"] = civilDate(*date);
-    }
-    if (const auto time = kashost::readTime()) {
-        body["time"] = clockTime(*time);
-    }
-    if (s->receiptOpen) {
-        if (const auto sums = kashost::readReceiptSums()) {
-            json byForm = json::object();
-            for (std::size_t i = 0; i < sums->byForm.size(); ++i) {
-                byForm[std::string(kashost::reg::kPaymentForms[i])] = sums->byForm[i];
-            }
-            body["receipt"] = {{"byGroup", sums->byGroup}, {"byForm", byForm}};
-        }
-    }
-    if (const auto z = kashost::readLastZReport()) {
-        body["lastZReport"] = {{"number", z->number}, {"date", civilDate(z->date)}};
-    }
-    return {200, body};
-}
-
 json recordJson(const JournalRecord& r) {
     const auto parsed = [](const std::string& text) { return json::parse(text, nullptr, false); };
     json j = {{"key", r.key},
@@ -195,10 +85,39 @@ void replay(const JournalRecord& r, httplib::Response& res) {
     res.set_content(r.responseBody, problemBody ? kProblemType : kJsonType);
 }
 
+// The time a request came in, for its log line (handlers run on the thread
+// that took the request).
+thread_local std::chrono::steady_clock::time_point requestStarted;
+
+// Compares in time that does not depend on where the texts differ.
+bool sameSecret(const std::string& a, const std::string& b) {
+    unsigned char diff = a.size() == b.size() ? 0 : 1;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        diff |= static_cast<unsigned char>(a[i] ^ b[i % (b.empty() ? 1 : b.size())]);
+    }
+    return diff == 0 && !b.empty();
+}
+
+JobInput inputOf(const httplib::Request& req) {
+    JobInput in;
+    in.body = req.body;
+    for (std::size_t i = 2; i < req.matches.size(); ++i) {
+        in.path.push_back(req.matches[i].str());
+    }
+    in.header = [&req](const std::string& name) { return req.get_header_value(name.c_str()); };
+    return in;
+}
+
+void sendOutcome(httplib::Response& res, const JobOutcome& o) {
+    res.status = o.status;
+    res.set_content(text(o.body), o.problem ? kProblemType : kJsonType);
+}
+
 } // namespace
 
-Service::Service(Journal& journal, RegisterWorker& worker)
-    : journal_(journal), worker_(worker), server_(std::make_unique<httplib::Server>()) {
+Service::Service(Journal& journal, std::map<int, RegisterLink*> links, std::string token)
+    : journal_(journal), links_(std::move(links)), token_(std::move(token)),
+      server_(std::make_unique<httplib::Server>()) {
     routes();
 }
 
@@ -219,6 +138,73 @@ void Service::stop() {
     server_->stop();
 }
 
+RegisterLink* Service::linkOf(const httplib::Request& req, httplib::Response& res) const {
+    const auto it = links_.find(std::atoi(req.matches[1].str().c_str()));
+    if (it == links_.end()) {
+        std::string served;
+        for (const auto& [n, link] : links_) {
+            served += (served.empty() ? "" : ", ") + std::to_string(n);
+        }
+        sendProblem(res,
+                    problem(404, "Unknown register", "this service serves register(s) " + served));
+        return nullptr;
+    }
+    return it->second;
+}
+
+void Service::runJob(const Job& job, const httplib::Request& req, httplib::Response& res) {
+    RegisterLink* link = linkOf(req, res);
+    if (link == nullptr) {
+        return;
+    }
+    auto decoded = job.decode(inputOf(req));
+    if (const auto* p = std::get_if<Problem>(&decoded)) {
+        sendProblem(res, *p);
+        return;
+    }
+    sendOutcome(res, link->run(std::string(job.name), std::get<json>(decoded)));
+}
+
+void Service::runJournalled(const Job& job, const httplib::Request& req, httplib::Response& res) {
+    const std::string key = req.get_header_value("Idempotency-Key");
+    if (!validKey(key)) {
+        sendProblem(res, problem(400, "Bad request",
+                                 "Idempotency-Key: expected 1 to 128 printable ASCII "
+                                 "characters, a fresh one for each request",
+                                 "Idempotency-Key"));
+        return;
+    }
+    RegisterLink* link = linkOf(req, res);
+    if (link == nullptr) {
+        return;
+    }
+    auto decoded = job.decode(inputOf(req));
+    if (const auto* p = std::get_if<Problem>(&decoded)) {
+        sendProblem(res, *p);
+        return;
+    }
+    const json& args = std::get<json>(decoded);
+    JournalRecord fresh;
+    fresh.key = key;
+    fresh.registerPort = link->port();
+    fresh.method = req.method + " " + req.path;
+    fresh.body = text(args);
+    fresh.bodyHash = Journal::hash(fresh.body);
+    if (const auto existing = journal_.claim(fresh)) {
+        if (existing->method != fresh.method || existing->bodyHash != fresh.bodyHash ||
+            existing->body != fresh.body) {
+            sendProblem(res,
+                        problem(409, "Idempotency-Key reused",
+                                "the key was sent before with another request", "Idempotency-Key"));
+            return;
+        }
+        replay(*existing, res);
+        return;
+    }
+    const JobOutcome o = link->run(std::string(job.name), args, key);
+    sendOutcome(res, o);
+    res.set_header("X-Kasd-Outcome", o.outcome);
+}
 void Service::routes() {
     httplib::Server& s = *server_;
     s.set_payload_max_length(kMaxBodyBytes);
@@ -253,30 +239,79 @@ void Service::routes() {
             sendProblem(res, problem(500, "Internal error", what));
         });
 
+    // The token, and the time each request came in for its log line.
+    s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        requestStarted = std::chrono::steady_clock::now();
+        if (token_.empty() || req.path == "/" || req.path == "/v1/openapi.json") {
+            return httplib::Server::HandlerResponse::Unhandled;
+        }
+        const std::string given = req.get_header_value("Authorization");
+        const std::string bearer = "Bearer ";
+        if (given.rfind(bearer, 0) == 0 && sameSecret(given.substr(bearer.size()), token_)) {
+            return httplib::Server::HandlerResponse::Unhandled;
+        }
+        res.set_header("WWW-Authenticate", "Bearer realm=\"kasd\"");
+        sendProblem(res, problem(401, "Unauthorized",
+                                 "send the service's token as \"Authorization: Bearer TOKEN\""));
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    s.set_logger([](const httplib::Request& req, const httplib::Response& res) {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - requestStarted)
+                            .count();
+        const std::string key = req.get_header_value("Idempotency-Key");
+        const std::string outcome = res.get_header_value("X-Kasd-Outcome");
+        std::fprintf(stderr, "kasd: %s %s %d %lld ms%s%s%s%s%s\n", req.method.c_str(),
+                     req.path.c_str(), res.status, static_cast<long long>(ms),
+                     key.empty() ? "" : " key=", key.c_str(),
+                     outcome.empty() ? "" : " outcome=", outcome.c_str(),
+                     res.get_header_value("Idempotent-Replayed").empty() ? "" : " replayed");
+    });
+
+    s.Get("/", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 200;
+        res.set_content(std::string(statusPage()), "text/html; charset=utf-8");
+    });
+
     s.Get("/v1/openapi.json", [](const httplib::Request&, httplib::Response& res) {
         res.status = 200;
         res.set_content(openApiDocument(), kJsonType);
     });
 
     s.Get("/v1/registers", [this](const httplib::Request&, httplib::Response& res) {
-        const RegisterInfo i = worker_.info();
-        json r = {{"port", i.port},
-                  {"model", i.model.empty() ? json(nullptr) : json(i.model)},
-                  {"firmware", i.firmware.empty() ? json(nullptr) : json(i.firmware)},
-                  {"speed", i.baud},
-                  {"state", i.state},
-                  {"queue", i.queue}};
-        sendJson(res, 200, json{{"registers", json::array({r})}});
+        json registers = json::array();
+        for (const auto& [n, link] : links_) {
+            const RegisterInfo i = link->info();
+            registers.push_back(
+                {{"port", i.port},
+                 {"model", i.model.empty() ? json(nullptr) : json(i.model)},
+                 {"firmware", i.firmware.empty() ? json(nullptr) : json(i.firmware)},
+                 {"speed", i.baud},
+                 {"state", i.state},
+                 {"queue", i.queue},
+                 {"worker", i.worker == 0 ? json(nullptr) : json(i.worker)},
+                 {"restarts", i.restarts}});
+        }
+        sendJson(res, 200, json{{"registers", registers}});
     });
 
-    s.Get(R"(/v1/registers/([0-9]{1,3})/status)", [this](const httplib::Request& req,
-                                                         httplib::Response& res) {
-        if (!registerServed(req, worker_, res)) {
-            return;
+    s.Get("/v1/requests", [this](const httplib::Request& req, httplib::Response& res) {
+        int limit = 20;
+        if (req.has_param("limit")) {
+            const std::string v = req.get_param_value("limit");
+            char* end = nullptr;
+            const long n = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end != '\0' || n < 1 || n > 200) {
+                sendProblem(res, problem(400, "Bad request", "limit: expected 1 to 200", "limit"));
+                return;
+            }
+            limit = static_cast<int>(n);
         }
-        const auto [status, body] = worker_.run([this] { return readRegisterStatus(worker_); });
-        res.status = status;
-        res.set_content(text(body), status == 200 ? kJsonType : kProblemType);
+        json rows = json::array();
+        for (const auto& r : journal_.recent(limit)) {
+            rows.push_back(recordJson(r));
+        }
+        sendJson(res, 200, json{{"requests", rows}});
     });
 
     s.Get(R"(/v1/requests/([^/]{1,128}))",
@@ -289,60 +324,24 @@ void Service::routes() {
               sendJson(res, 200, recordJson(*record));
           });
 
-    s.Post(R"(/v1/registers/([0-9]{1,3})/receipts)", [this](const httplib::Request& req,
-                                                            httplib::Response& res) {
-        const auto started = std::chrono::steady_clock::now();
-        const std::string key = req.get_header_value("Idempotency-Key");
-        if (!validKey(key)) {
-            sendProblem(res, problem(400, "Bad request",
-                                     "Idempotency-Key: expected 1 to 128 printable ASCII "
-                                     "characters, a fresh one for each receipt",
-                                     "Idempotency-Key"));
-            return;
-        }
-        if (!registerServed(req, worker_, res)) {
-            return;
-        }
-        auto decoded = decodeReceipt(req.body);
-        if (const auto* p = std::get_if<Problem>(&decoded)) {
-            sendProblem(res, *p);
-            return;
-        }
-        const ReceiptPlan& plan = std::get<ReceiptPlan>(decoded);
-        JournalRecord fresh;
-        fresh.key = key;
-        fresh.registerPort = worker_.port();
-        fresh.method = "POST /v1/registers/" + std::to_string(worker_.port()) + "/receipts";
-        fresh.body = text(json::parse(req.body));
-        fresh.bodyHash = Journal::hash(fresh.body);
-        if (const auto existing = journal_.claim(fresh)) {
-            if (existing->method != fresh.method || existing->bodyHash != fresh.bodyHash ||
-                existing->body != fresh.body) {
-                sendProblem(res, problem(409, "Idempotency-Key reused",
-                                         "the key was sent before with another request",
-                                         "Idempotency-Key"));
-                return;
+    for (const Job& job : jobs()) {
+        const std::string pattern = R"(/v1/registers/([0-9]{1,3})/)" + std::string(job.path);
+        httplib::Server::Handler handler = [this, &job](const httplib::Request& req,
+                                                        httplib::Response& res) {
+            if (job.journalled) {
+                runJournalled(job, req, res);
+            } else {
+                runJob(job, req, res);
             }
-            replay(*existing, res);
-            std::fprintf(stderr, "kasd: key=%s register=%d replayed state=%s status=%d\n",
-                         key.c_str(), worker_.port(), existing->state.c_str(), res.status);
-            return;
+        };
+        if (job.method == "GET") {
+            s.Get(pattern, handler);
+        } else if (job.method == "PUT") {
+            s.Put(pattern, handler);
+        } else {
+            s.Post(pattern, handler);
         }
-        const ReceiptOutcome o = worker_.run(
-            [&] { return runReceipt(plan, worker_, [&] { journal_.setState(key, "sending"); }); });
-        json body = o.body;
-        body["key"] = key;
-        body["register"] = worker_.port();
-        const std::string answer = text(body);
-        journal_.finish(key, o.state, text(o.steps), o.status, answer);
-        res.status = o.status;
-        res.set_content(answer, o.problem ? kProblemType : kJsonType);
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now() - started)
-                            .count();
-        std::fprintf(stderr, "kasd: key=%s register=%d outcome=%s status=%d %lld ms\n", key.c_str(),
-                     worker_.port(), o.outcome.c_str(), o.status, static_cast<long long>(ms));
-    });
+    }
 }
 
 } // namespace kasd

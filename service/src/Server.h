@@ -1,24 +1,32 @@
-// The HTTP side of kasd: the routes under /v1, the idempotency rules and the
-// journal around every request that changes the register.
+// The HTTP side of kasd: the routes under /v1 (one per job, see Jobs.h), the
+// idempotency rules and the journal around every request that changes a
+// register, the bearer token, and one log line per request.
 #pragma once
 
 #include "Journal.h"
-#include "RegisterWorker.h"
+#include "RegisterLink.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
 namespace httplib {
 class Server;
-}
+struct Request;
+struct Response;
+} // namespace httplib
 
 namespace kasd {
 
 inline constexpr int kDefaultListenPort = 8737;
 
+struct Job;
+
 class Service {
   public:
-    Service(Journal& journal, RegisterWorker& worker);
+    // `links` by register number; with a `token`, every request but the
+    // status page and the API document needs "Authorization: Bearer TOKEN".
+    Service(Journal& journal, std::map<int, RegisterLink*> links, std::string token = {});
     ~Service();
     Service(const Service&) = delete;
     Service& operator=(const Service&) = delete;
@@ -31,8 +39,12 @@ class Service {
 
   private:
     void routes();
+    RegisterLink* linkOf(const httplib::Request& req, httplib::Response& res) const;
+    void runJob(const Job& job, const httplib::Request& req, httplib::Response& res);
+    void runJournalled(const Job& job, const httplib::Request& req, httplib::Response& res);
     Journal& journal_;
-    RegisterWorker& worker_;
+    std::map<int, RegisterLink*> links_;
+    std::string token_;
     std::unique_ptr<httplib::Server> server_;
 };
 

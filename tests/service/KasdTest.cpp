@@ -547,7 +547,7 @@ TEST(KasdCommandLine, UsageAndExitStatus) {
         {{"--port"}, {2, "--port needs a value"}},
         {{"--baud", "14400"}, {2, "expected 9600, 19200 or 38400"}},
         {{"--listen", "8737"}, {2, "expected ADDR:PORT"}},
-        {{"--listen", "0.0.0.0:8737"}, {2, "only loopback"}},
+        {{"--listen", "0.0.0.0:8737"}, {2, "needs --token-file"}},
         {{"--journal", "/proc/kasd/journal.sqlite3", "--listen", "127.0.0.1:0"},
          {1, "cannot open the journal"}}};
     char tmpl[] = "/tmp/kasd-usage-XXXXXX";
