@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libgl1-mesa-dev nlohmann-json3-dev
   libcpp-httplib-dev libsqlite3-dev
   xvfb xauth fonts-dejavu-core
+  chromium python3
 )
 [ "${KAS_EXTRA_PACKAGES:-}" ] && read -r -a extra <<<"$KAS_EXTRA_PACKAGES" && packages+=("${extra[@]}")
 

@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -103,6 +104,7 @@ class Kasd {
     ~Kasd() { stop(); }
 
     bool listening() const { return port_ > 0; }
+    int port() const { return port_; }
 
     // SIGTERM; kasd's exit status.
     int stop() {
@@ -114,7 +116,20 @@ class Kasd {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    Reply get(const std::string& path) { return done(client().Get(path)); }
+    // SIGKILL, as a crash or a power cut would stop it.
+    void kill() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(std::exchange(pid_, -1), nullptr, 0);
+        }
+    }
+
+    Reply get(const std::string& path, const std::string& token = "") {
+        httplib::Headers headers;
+        if (!token.empty())
+            headers.emplace("Authorization", "Bearer " + token);
+        return done(client().Get(path.c_str(), headers));
+    }
     Reply post(const std::string& path, const std::string& body, const std::string& key) {
         httplib::Headers headers;
         if (!key.empty())
@@ -149,10 +164,10 @@ class KasdTest : public ::testing::Test {
         o.linkPath = dir_ + "/com1";
         o.clock = std::make_shared<kasemu::ManualClock>(kasemu::CivilTime{2026, 12, 7, 10, 0, 0});
         o.trace = true;
-        o.traceSink = [this](const std::string&) {
+        o.traceSink = [this](const std::string& line) {
             std::lock_guard lock(frameMutex_);
-            if (auto fn = std::exchange(onFrame_, nullptr))
-                fn();
+            if (onFrame_ && (!frameWanted_ || frameWanted_(line)))
+                std::exchange(onFrame_, nullptr)();
         };
         emulator_ = std::make_unique<kasemu::Emulator>(std::move(o));
     }
@@ -161,25 +176,29 @@ class KasdTest : public ::testing::Test {
         emulator_.reset();
     }
     // Runs `fn` on the emulator's thread when the next frame crosses the line.
-    void OnNextFrame(std::function<void()> fn) {
+    // With `wanted`, on the first trace line it takes.
+    void OnNextFrame(std::function<void()> fn,
+                     std::function<bool(const std::string&)> wanted = nullptr) {
         std::lock_guard lock(frameMutex_);
         onFrame_ = std::move(fn);
+        frameWanted_ = std::move(wanted);
     }
 
     // Starts kasd on the test's journal, and waits until its first look at the
     // register is over, so that the counters see only what requests send.
-    Kasd& StartKasd() {
-        kasd_ = std::make_unique<Kasd>(
-            std::vector<std::string>{"--listen", "127.0.0.1:0", "--journal", journal()},
-            dir_ + "/kasd.err");
+    Kasd& StartKasd(std::vector<std::string> more = {}) {
+        more.insert(more.begin(), {"--listen", "127.0.0.1:0", "--journal", journal()});
+        kasd_ = std::make_unique<Kasd>(std::move(more), dir_ + "/kasd.err");
         EXPECT_TRUE(kasd_->listening()) << Stderr();
-        EXPECT_EQ(kasd_->get("/v1/registers/1/status").status, 200) << Stderr();
+        EXPECT_EQ(kasd_->get("/v1/registers/1/status", token_).status, 200) << Stderr();
         emulator_->resetCounters();
         return *kasd_;
     }
     int StopKasd() { return std::exchange(kasd_, nullptr)->stop(); }
 
     std::string Stderr() const { return ReadAll(dir_ + "/kasd.err"); }
+    std::string dir() const { return dir_; }
+    std::string token_; // sent by StartKasd's first look when set
     std::string journal() const { return dir_ + "/state/journal.sqlite3"; }
     int TapeCount(const std::string& text) const {
         int n = 0;
@@ -196,6 +215,7 @@ class KasdTest : public ::testing::Test {
     std::unique_ptr<Kasd> kasd_;
     std::mutex frameMutex_;
     std::function<void()> onFrame_;
+    std::function<bool(const std::string&)> frameWanted_;
 };
 
 TEST_F(KasdTest, RetriesWithTheSameKeyGetTheSameAnswerEvenAfterARestart) {
@@ -529,8 +549,9 @@ TEST_F(KasdTest, ReadsAndTheDocumentAreServed) {
             const auto& examples = op["requestBody"]["content"]["application/json"]["examples"];
             ASSERT_FALSE(examples.empty()) << method << " " << path;
             for (const auto& [name, example] : examples.items()) {
-                const Reply r = kasd.post(path == "/v1/registers/{n}/receipts" ? kReceipts : path,
-                                          example["value"].dump(), "example-" + name);
+                std::string target = path;
+                target.replace(target.find("{n}"), 3, "1");
+                const Reply r = kasd.post(target, example["value"].dump(), "example-" + name);
                 EXPECT_EQ(r.status, 200) << name << "\n" << r.body;
             }
         }
@@ -566,6 +587,207 @@ TEST(KasdCommandLine, UsageAndExitStatus) {
     }
     std::error_code ec;
     std::filesystem::remove_all(tmpl, ec);
+}
+
+// A worker or the whole service killed half-way through a request: nothing of
+// it is sent again; the register says what became of it, and the journal keeps
+// that as the request's answer.
+struct Stop {
+    const char* what;
+    bool wholeService; // else the register's worker only
+    const char* path;  // under /v1/registers/1/
+    std::string body;
+    const char* frame; // killed when the register takes this command ...
+    int nth;           // ... for the nth time
+    int status;
+    const char* outcome;
+    unsigned printed, annulled;
+    std::int64_t cashIn;
+};
+
+TEST_F(KasdTest, AStopHalfWayIsReconciledAndNeverSentAgain) {
+    const Stop cases[] = {
+        {"worker, second line", false, "receipts", kSale, "sale line", 2, 503, "annulled", 0, 1, 0},
+        {"worker, closing payment", false, "receipts", kSale, "payment", 2, 200, "printed", 1, 0,
+         0},
+        {"service, second line", true, "receipts", kSale, "sale line", 2, 503, "annulled", 0, 1, 0},
+        {"service, closing payment", true, "receipts", kSale, "payment", 2, 200, "printed", 1, 0,
+         0},
+        {"worker, cash in", false, "cash-in", R"({"amount": 5000})", "cash in ", 1, 200, "done", 0,
+         0, 5000},
+        {"service, cash in", true, "cash-in", R"({"amount": 5000})", "cash in ", 1, 200, "done", 0,
+         0, 5000},
+    };
+    int n = 0;
+    for (const Stop& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string key = "stop-" + std::to_string(++n);
+        const std::string path = std::string("/v1/registers/1/") + c.path;
+        Kasd* kasd = &StartKasd();
+        const auto before = emu().state();
+        const json registers = json::parse(kasd->get("/v1/registers").body)["registers"][0];
+        const pid_t worker = registers["worker"].get<int>();
+        int seen = 0;
+        const std::string frame = c.frame;
+        OnNextFrame(
+            [&] {
+                if (c.wholeService)
+                    kasd->kill();
+                else
+                    ::kill(worker, SIGKILL);
+            },
+            [&](const std::string& line) {
+                return line.find("host:") != std::string::npos &&
+                       line.find(frame) != std::string::npos &&
+                       line.find("cash in drawer") == std::string::npos && ++seen == c.nth;
+            });
+        Reply r = kasd->post(path, c.body, key);
+        OnNextFrame(nullptr);
+        if (c.wholeService) {
+            EXPECT_EQ(r.status, 0) << "the client's connection was cut";
+            kasd = &StartKasd(); // settles the request before it takes another
+        }
+        const json record = json::parse(kasd->get("/v1/requests/" + key).body);
+        EXPECT_EQ(record["state"], c.status == 200 ? "done" : "refused") << record.dump();
+        if (c.wholeService)
+            r = {record["response"]["status"], record["response"]["body"].dump(), ""};
+        EXPECT_EQ(r.status, c.status) << r.body << Stderr();
+        const json body = json::parse(r.body);
+        EXPECT_EQ(body["outcome"], c.outcome);
+        EXPECT_EQ(body["reconciled"], true);
+        const auto after = emu().state();
+        EXPECT_FALSE(after.receipt.open());
+        EXPECT_EQ(after.lastSaleReceipt, before.lastSaleReceipt + c.printed);
+        EXPECT_EQ(after.day.annulledSale.count, before.day.annulledSale.count + c.annulled);
+        // Cash pays 20000 of the receipt, 4500 of it back as change.
+        EXPECT_EQ(after.cashInDrawer - before.cashInDrawer, c.cashIn + 15500 * c.printed);
+        if (c.printed == 1)
+            ExpectFields(body, {{"receiptNumber", after.lastSaleReceipt}, {"total", 16500}});
+        if (!c.wholeService) {
+            EXPECT_EQ(json::parse(kasd->get("/v1/registers").body)["registers"][0]["restarts"], 1);
+        }
+        // A retry is answered from the journal and sends nothing.
+        emu().resetCounters();
+        const Reply again = kasd->post(path, c.body, key);
+        EXPECT_EQ(again.status, c.status);
+        EXPECT_EQ(json::parse(again.body), body);
+        EXPECT_EQ(emu().counters().bytesReceived, 0u);
+        StopKasd();
+    }
+}
+
+// The jobs beside the receipt, each journalled and answered from the journal
+// when retried; reads answer from the register.
+TEST_F(KasdTest, CashReportsAndReadsAreServed) {
+    Kasd& kasd = StartKasd();
+    emu().withState([](kasemu::RegisterState& s) { s.cashInDrawer = 1000; });
+    struct Op {
+        const char* path;
+        const char* body;
+        int status;
+        std::int64_t drawer; // after
+        unsigned zRecords;   // added
+    };
+    const Op ops[] = {
+        {"cash-in", R"({"amount": 2500})", 200, 3500, 0},
+        {"cash-out", R"({"amount": 500})", 200, 3000, 0},
+        {"cash-out", R"({"amount": 999999})", 422, 3000, 0},
+        {"zero-receipt", "", 200, 3000, 0},
+        {"x-report", R"({"password": 0})", 200, 3000, 0},
+        {"z-report", "{}", 200, 3000, 1},
+    };
+    int n = 0;
+    for (const Op& op : ops) {
+        SCOPED_TRACE(op.path);
+        const std::string key = "op-" + std::to_string(++n);
+        const std::string path = std::string("/v1/registers/1/") + op.path;
+        const auto records = emu().state().fiscalMemory.size();
+        const Reply r = kasd.post(path, op.body, key);
+        EXPECT_EQ(r.status, op.status) << r.body;
+        const auto after = emu().state();
+        EXPECT_EQ(after.cashInDrawer, op.drawer);
+        EXPECT_EQ(after.fiscalMemory.size(), records + op.zRecords);
+        emu().resetCounters();
+        EXPECT_EQ(kasd.post(path, op.body, key).body, r.body);
+        EXPECT_EQ(emu().counters().bytesReceived, 0u);
+    }
+    const std::pair<std::string, std::string> bad[] = {
+        {"cash-in", R"({"amount": 0})"},    {"cash-in", "{}"},
+        {"cash-out", R"({"amount": "5"})"}, {"z-report", R"({"password": 70000})"},
+        {"x-report", R"({"pass": 1})"},     {"cash-in", "[1]"}};
+    for (const auto& [path, body] : bad)
+        EXPECT_EQ(kasd.post("/v1/registers/1/" + path, body, "bad").status, 400) << path << body;
+    EXPECT_EQ(emu().counters().bytesReceived, 0u);
+
+    const Reply day = kasd.get("/v1/registers/1/day-report");
+    ASSERT_EQ(day.status, 200) << day.body;
+    const auto state = emu().state();
+    ExpectFields(json::parse(day.body),
+                 {{"cashIn", state.day.deposits}, {"cashOut", state.day.withdrawals}});
+    EXPECT_EQ(kasd.get("/v1/registers/1/articles/7").status, 404);
+    const json recent = json::parse(kasd.get("/v1/requests?limit=2").body)["requests"];
+    ASSERT_EQ(recent.size(), 2u);
+    EXPECT_EQ(recent[0]["key"], "op-6");
+    EXPECT_EQ(kasd.get("/v1/requests?limit=0").status, 400);
+}
+
+// Registers on two ports, each with a worker of its own: one held up does not
+// hold up the other; with a token every request but the page and the document
+// needs it.
+TEST_F(KasdTest, RegistersWorkInParallelBehindTheToken) {
+    kasemu::EmulatorOptions o;
+    o.linesPerSecond = 0;
+    o.linkPath = dir() + "/com2";
+    kasemu::Emulator second(std::move(o));
+    const std::string tokenFile = dir() + "/token";
+    std::FILE* f = std::fopen(tokenFile.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("s3cret-token-0123456789\n", f);
+    std::fclose(f);
+    token_ = "s3cret-token-0123456789";
+    Kasd& kasd = StartKasd({"--port", "1", "--port", "2", "--token-file", tokenFile});
+    EXPECT_EQ(kasd.get("/v1/registers").status, 401);
+    EXPECT_EQ(kasd.get("/v1/registers", "wrong-token-0123456789").status, 401);
+    EXPECT_EQ(kasd.get("/").status, 200);
+    EXPECT_EQ(kasd.get("/v1/openapi.json").status, 200);
+    const json registers = json::parse(kasd.get("/v1/registers", token_).body)["registers"];
+    ASSERT_EQ(registers.size(), 2u);
+    EXPECT_NE(registers[0]["worker"], registers[1]["worker"]);
+
+    // Register 1 is held on its first sale line until register 2 has printed.
+    std::promise<void> holding;
+    std::promise<void> secondDone;
+    auto held = secondDone.get_future();
+    bool releasedBySecond = false;
+    OnNextFrame(
+        [&] {
+            holding.set_value();
+            releasedBySecond = held.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+        },
+        [](const std::string& line) {
+            return line.find("host:") != std::string::npos &&
+                   line.find("sale line") != std::string::npos;
+        });
+    auto sell = [&](const std::string& path, const std::string& key) {
+        httplib::Client c("127.0.0.1", kasd.port());
+        c.set_read_timeout(60, 0);
+        const httplib::Headers h = {{"Authorization", "Bearer " + token_},
+                                    {"Idempotency-Key", key}};
+        return c.Post(path.c_str(), h, kSale, "application/json");
+    };
+    std::thread first([&] {
+        const auto r = sell(kReceipts, "one");
+        EXPECT_TRUE(r && r->status == 200) << (r ? r->body : "no answer");
+    });
+    ASSERT_EQ(holding.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    const auto r = sell("/v1/registers/2/receipts", "two");
+    secondDone.set_value();
+    first.join();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200) << r->body;
+    EXPECT_TRUE(releasedBySecond) << "register 2 printed while register 1 was held";
+    EXPECT_EQ(emu().state().lastSaleReceipt, 1u);
+    EXPECT_EQ(second.state().lastSaleReceipt, 1u);
 }
 
 } // namespace
