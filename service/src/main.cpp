@@ -13,11 +13,14 @@
 #include "Settings.h"
 #include "Worker.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <exception>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <pthread.h>
 #include <string>
 #include <thread>
@@ -129,7 +132,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kasd: register(s) on port %s at %u bit/s, journal %s%s\n",
                      ports.c_str(), settings.baud, settings.journal.c_str(),
                      token.empty() ? "" : ", token required");
+        // Finished requests past their days are pruned hourly while it runs.
+        std::mutex pruneMutex;
+        std::condition_variable pruneWake;
+        bool stopped = false;
+        std::thread pruner([&] {
+            std::unique_lock lock(pruneMutex);
+            while (!pruneWake.wait_for(lock, std::chrono::hours(1), [&] { return stopped; })) {
+                journal.prune(settings.keepDays);
+            }
+        });
         service.listen();
+        {
+            std::lock_guard lock(pruneMutex);
+            stopped = true;
+        }
+        pruneWake.notify_all();
+        pruner.join();
         // Stopped by a signal; otherwise the stopper is still waiting for one.
         pthread_kill(stopper.native_handle(), SIGTERM);
         stopper.join();

@@ -267,6 +267,20 @@ TEST_F(KasdTest, RetriesWithTheSameKeyGetTheSameAnswerEvenAfterARestart) {
     EXPECT_EQ(emu().counters().bytesReceived, 0u);
     EXPECT_EQ(emu().state().lastSaleReceipt, before + 1);
     EXPECT_EQ(json::parse(fresh.get("/v1/requests/sale-0001").body)["state"], "done");
+
+    // Until it is older than the days kept.
+    EXPECT_EQ(StopKasd(), 0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(journal().c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db,
+                           "UPDATE requests SET created = "
+                           "strftime('%Y-%m-%dT%H:%M:%SZ', 'now', '-60 days')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(StartKasd({"--keep-days", "365"}).get("/v1/requests/sale-0001").status, 200);
+    StopKasd();
+    EXPECT_EQ(StartKasd({"--keep-days", "30"}).get("/v1/requests/sale-0001").status, 404);
 }
 
 // The journal holds the request, as being sent, before its first byte reaches
@@ -551,7 +565,8 @@ TEST_F(KasdTest, ReadsAndTheDocumentAreServed) {
             for (const auto& [name, example] : examples.items()) {
                 std::string target = path;
                 target.replace(target.find("{n}"), 3, "1");
-                const Reply r = kasd.post(target, example["value"].dump(), "example-" + name);
+                const Reply r =
+                    kasd.post(target, example["value"].dump(), "example-" + path + name);
                 EXPECT_EQ(r.status, 200) << name << "\n" << r.body;
             }
         }
