@@ -16,8 +16,6 @@ namespace kasctl {
 
 namespace {
 
-constexpr uint8_t kNoSuchArticle = 28; // the register's result for an unknown article code
-
 // Stops with exit status 1 for a failure the driver knows nothing of (a
 // verification that found the register different), its text on stderr.
 [[noreturn]] void FailAfterDriver(const std::string& text) {
@@ -154,73 +152,6 @@ uint16_t ProgrammingPassword(Args& args, const Options& o) {
     return n;
 }
 
-// One article, or nothing with `absent` set when the register has none under `code`.
-std::optional<ArticleEntry> ReadArticle(int64_t code, bool& absent) {
-    absent = false;
-    const auto info = kashost::readArticle(code);
-    if (!info) {
-        const kashost::DriverError e = kashost::lastError();
-        absent = e.status == 0 && e.result == kNoSuchArticle;
-        return std::nullopt;
-    }
-    ArticleEntry a;
-    a.code = code;
-    a.name = FromDriverText(info->name.c_str());
-    a.price = info->price;
-    a.group = info->taxGroup.value_or(0xFF);
-    a.decimals = info->saleDecimals;
-    return a;
-}
-
-// What the register holds of the parts `wanted` names (its articles by the codes
-// wanted lists); false on a driver failure.
-bool ReadRegister(const ProgrammingDocument& wanted, ProgrammingDocument& actual) {
-    if (wanted.taxpayer) {
-        const auto s = kashost::readStatus();
-        if (!s) {
-            return false;
-        }
-        TaxpayerLines t;
-        for (std::size_t i = 0; i < 3; ++i) {
-            t.lines[i] = FromDriverText(s->header[i]);
-        }
-        t.taxNumber = FromDriverText(s->taxNumber);
-        actual.taxpayer = t;
-    }
-    if (wanted.taxRates) {
-        const auto r = kashost::readTaxRates();
-        if (!r) {
-            return false;
-        }
-        // A count beyond five is memory that holds no rates.
-        if (r->count >= 1 && r->count <= 5) {
-            TaxRateSet set;
-            set.added = r->addedTax;
-            set.levy = r->levy;
-            for (std::size_t i = 0; i < r->count; ++i) {
-                set.rates.emplace_back(r->rates[i], r->levy ? r->levyRates[i] : 0);
-            }
-            actual.taxRates = set;
-        }
-    }
-    for (const ArticleEntry& w : wanted.articles) {
-        bool absent = false;
-        if (const auto a = ReadArticle(w.code, absent)) {
-            actual.articles.push_back(*a);
-        } else if (!absent) {
-            return false;
-        }
-    }
-    if (wanted.passwords) {
-        const auto p = kashost::readPasswords();
-        if (!p) {
-            return false;
-        }
-        actual.passwords = p->all;
-    }
-    return true;
-}
-
 // Writes `text` to `path` through a neighbour file, so that a failed write
 // leaves any previous document whole.
 bool WriteFileWhole(const std::string& path, const std::string& text, std::string& error) {
@@ -271,38 +202,15 @@ int16_t Export(Args& args) {
     if (!args.ok()) {
         return 0;
     }
-    ProgrammingDocument d;
-    const auto s = kashost::readStatus();
-    if (!s) {
+    kashost::ReadOptions read;
+    read.firstArticle = first;
+    read.lastArticle = last;
+    read.passwords = o.Flag("--passwords");
+    const auto d = kashost::readProgramming(read);
+    if (!d) {
         return 0;
     }
-    TaxpayerLines t;
-    for (std::size_t i = 0; i < 3; ++i) {
-        t.lines[i] = FromDriverText(s->header[i]);
-    }
-    t.taxNumber = FromDriverText(s->taxNumber);
-    d.taxpayer = t;
-    ProgrammingDocument rates;
-    rates.taxRates = TaxRateSet{};
-    if (!ReadRegister(rates, d)) {
-        return 0;
-    }
-    for (int64_t code = first; code <= last; ++code) {
-        bool absent = false;
-        if (const auto a = ReadArticle(code, absent)) {
-            d.articles.push_back(*a);
-        } else if (!absent) {
-            return 0;
-        }
-    }
-    if (o.Flag("--passwords")) {
-        const auto p = kashost::readPasswords();
-        if (!p) {
-            return 0;
-        }
-        d.passwords = p->all;
-    }
-    const std::string text = json::Write(DocumentToJson(d));
+    const std::string text = json::Write(DocumentToJson(*d));
     if (o.file == "-") {
         std::fputs(text.c_str(), stdout);
         MarkPrinted();
@@ -314,103 +222,44 @@ int16_t Export(Args& args) {
     }
     PrintLine("written", o.file);
     PrintLine("taxpayer lines", "yes");
-    PrintLine("tax rates", d.taxRates ? DescribeRates(*d.taxRates) : "none programmed");
-    PrintNumber("articles", static_cast<int64_t>(d.articles.size()));
+    PrintLine("tax rates", d->taxRates ? kashost::describeRates(*d->taxRates) : "none programmed");
+    PrintNumber("articles", static_cast<int64_t>(d->articles.size()));
     PrintLine("article codes read", std::to_string(first) + " to " + std::to_string(last));
-    PrintLine("passwords", d.passwords ? "yes" : "no (--passwords writes them)");
+    PrintLine("passwords", d->passwords ? "yes" : "no (--passwords writes them)");
     PrintLine("receipt header and trailer", "not readable from the register, not written");
     return -1;
 }
 
-void ShowDifferences(const std::vector<Difference>& list, bool applying) {
-    for (const Difference& d : list) {
-        if (d.kind == Difference::Kind::Password) {
-            PrintLine(d.what,
-                      d.now + " -> " + d.wanted + " (not changed by apply: kasctl password)");
-        } else if (!d.readable) {
-            PrintLine(d.what,
-                      std::string(applying ? "written" : "cannot be read back; apply writes") +
-                          " " + d.wanted);
-        } else if (applying) {
-            PrintLine(d.what, "programmed " + d.wanted + " (was " + d.now + ")");
-        } else {
-            PrintLine(d.what, d.now + " -> " + d.wanted);
-        }
+void ShowDifference(const Difference& d, bool applying) {
+    if (d.kind == Difference::Kind::Password) {
+        PrintLine(d.what, d.now + " -> " + d.wanted + " (not changed by apply: kasctl password)");
+    } else if (!d.readable) {
+        PrintLine(d.what, std::string(applying ? "written" : "cannot be read back; apply writes") +
+                              " " + d.wanted);
+    } else if (applying) {
+        PrintLine(d.what, "programmed " + d.wanted + " (was " + d.now + ")");
+    } else {
+        PrintLine(d.what, d.now + " -> " + d.wanted);
     }
-}
-
-// What differs between the document and the register now; nothing when the
-// register cannot be read (the driver's error stays for the report).
-std::optional<std::vector<Difference>> DifferencesFromRegister(const ProgrammingDocument& wanted) {
-    ProgrammingDocument actual;
-    if (!ReadRegister(wanted, actual)) {
-        return std::nullopt;
-    }
-    return Differences(wanted, actual);
 }
 
 // diff FILE [--articles CSV]
 int16_t Diff(Args& args) {
     const Options o = ReadOptions(args, {"--articles"}, {});
     const auto wanted = args.ok() ? LoadDocument(args, o) : std::nullopt;
-    const auto list = wanted ? DifferencesFromRegister(*wanted) : std::nullopt;
-    if (!list) {
+    // Nothing when the register cannot be read (the driver's error stays for the report).
+    const auto actual = wanted ? kashost::readParts(*wanted) : std::nullopt;
+    if (!actual) {
         return 0;
     }
-    ShowDifferences(*list, false);
-    if (list->empty()) {
+    const std::vector<Difference> list = Differences(*wanted, *actual);
+    for (const Difference& d : list) {
+        ShowDifference(d, false);
+    }
+    if (list.empty()) {
         PrintLine("differences", "none");
     }
     return -1;
-}
-
-int16_t WriteMessageLine(const MessageLine& line, std::size_t index, bool header) {
-    using Export = int16_t(KASDRV_CALL*)(const char*, FPBOOL, FPBOOL);
-    static const Export kHeader[3] = {FPSetInitialFirstLine, FPSetInitialSecondLine,
-                                      FPSetInitialEndLine};
-    static const Export kTrailer[3] = {FPSetFinalFirstLine, FPSetFinalSecondLine,
-                                       FPSetFinalEndLine};
-    const std::string text = ToDriverText(line.text);
-    return (header ? kHeader : kTrailer)[index % 3](text.c_str(), line.wide ? -1 : 0,
-                                                    line.tall ? -1 : 0);
-}
-
-int16_t Program(const ProgrammingDocument& d, const Difference& change, uint16_t password) {
-    switch (change.kind) {
-    case Difference::Kind::ReceiptHeader:
-        return WriteMessageLine(d.receiptHeader[change.index], change.index, true);
-    case Difference::Kind::ReceiptTrailer:
-        return WriteMessageLine(d.receiptTrailer[change.index], change.index, false);
-    case Difference::Kind::Taxpayer: {
-        const TaxpayerLines& t = *d.taxpayer;
-        const std::string l1 = ToDriverText(t.lines[0]);
-        const std::string l2 = ToDriverText(t.lines[1]);
-        const std::string l3 = ToDriverText(t.lines[2]);
-        const std::string number = ToDriverText(t.taxNumber);
-        return FPSetHeadLine(password, l1.c_str(), 0, 0, l2.c_str(), 0, 0, l3.c_str(), 0, 0,
-                             number.c_str(), t.identification ? -1 : 0);
-    }
-    case Difference::Kind::TaxRates: {
-        const TaxRateSet& r = *d.taxRates;
-        FPTaxRate rates[5] = {};
-        for (std::size_t i = 0; i < r.rates.size() && i < 5; ++i) {
-            rates[i].hasLevy = r.levy && r.rates[i].second != 0 ? -1 : 0;
-            rates[i].rate = r.rates[i].first;
-            rates[i].levyRate = r.rates[i].second;
-        }
-        return FPSetTaxRate(password, static_cast<uint8_t>(r.rates.size()), r.added ? -1 : 0, rates,
-                            4, r.levy ? -1 : 0);
-    }
-    case Difference::Kind::Article: {
-        const ArticleEntry& a = d.articles[change.index];
-        const std::string name = ToDriverText(a.name);
-        return FPProgArt(password, a.decimals, static_cast<int32_t>(a.price), a.group, name.c_str(),
-                         a.code);
-    }
-    case Difference::Kind::Password:
-        return -1; // apply leaves passwords alone; ShowDifferences says so
-    }
-    return 0;
 }
 
 // apply FILE [--articles CSV] [--password P]
@@ -418,41 +267,41 @@ int16_t Apply(Args& args) {
     const Options o = ReadOptions(args, {"--articles", "--password"}, {});
     const uint16_t password = ProgrammingPassword(args, o);
     const auto wanted = args.ok() ? LoadDocument(args, o) : std::nullopt;
-    const auto changes = wanted ? DifferencesFromRegister(*wanted) : std::nullopt;
-    if (!changes) {
+    if (!wanted) {
         return 0;
     }
-    std::size_t done = 0;
-    for (const Difference& change : *changes) {
-        if (!kashost::succeeded(Program(*wanted, change, password))) {
-            if (done > 0) {
-                std::fprintf(stderr, "kasctl: %zu change(s) were made before %s failed\n", done,
-                             change.what.c_str());
-            } else {
-                std::fprintf(stderr, "kasctl: nothing was changed; %s failed\n",
-                             change.what.c_str());
-            }
-            return 0;
+    using Stage = kashost::ApplyResult::Failure::Stage;
+    const kashost::ApplyResult applied =
+        kashost::applyProgramming(*wanted, {password, /*passwords=*/false});
+    const auto& failure = applied.failure;
+    if (failure && failure->stage == Stage::Reading) {
+        return 0;
+    }
+    if (failure && failure->stage == Stage::Programming) {
+        if (applied.made > 0) {
+            std::fprintf(stderr, "kasctl: %zu change(s) were made before %s failed\n", applied.made,
+                         failure->part.c_str());
+        } else {
+            std::fprintf(stderr, "kasctl: nothing was changed; %s failed\n", failure->part.c_str());
         }
-        done += change.kind == Difference::Kind::Password ? 0 : 1;
-    }
-    ShowDifferences(*changes, true);
-    // Read back what can be read and compare it with the document.
-    const auto left = DifferencesFromRegister(*wanted);
-    if (!left) {
         return 0;
+    }
+    for (const kashost::AppliedChange& change : applied.changes) {
+        ShowDifference(change.difference, true);
+    }
+    if (failure) {
+        return 0; // not read back
     }
     std::string mismatch;
-    for (const Difference& d : *left) {
-        if (d.readable && d.kind != Difference::Kind::Password) {
-            mismatch += "\n  " + d.what + ": the register holds " + d.now + ", not " + d.wanted;
-        }
+    for (const Difference& d : applied.mismatches) {
+        mismatch += "\n  " + d.what + ": the register holds " + d.now + ", not " + d.wanted;
     }
     if (!mismatch.empty()) {
         FailAfterDriver("reading back after programming found differences:" + mismatch);
     }
-    PrintNumber("changes made", static_cast<int64_t>(done));
-    PrintLine("verified", done == 0 ? "nothing differed" : "read back the same as the document");
+    PrintNumber("changes made", static_cast<int64_t>(applied.made));
+    PrintLine("verified",
+              applied.made == 0 ? "nothing differed" : "read back the same as the document");
     return -1;
 }
 

@@ -1,13 +1,11 @@
-#include "Json.h"
-
-#include "Subcommand.h"
+#include "kashost/Json.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <vector>
 
-namespace kasctl::json {
+namespace kashost::json {
 
 Value Value::Number(long long n) {
     return Number(std::to_string(n));
@@ -59,6 +57,12 @@ Value& Value::Add(std::string key, Value v) {
 namespace {
 
 constexpr int kDeepest = 64;
+
+// A text as a JSON string; bytes that are not UTF-8 become U+FFFD.
+std::string Quoted(std::string_view utf8) {
+    return nlohmann::json(std::string(utf8))
+        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
 
 // Where in the text the n-th token of a kind begins (counted from 0): texts
 // (member names and string values), numbers, or opening brackets. The part
@@ -234,7 +238,7 @@ void WriteValue(const Value& v, int indent, std::string& out, bool inList) {
         out += v.text;
         break;
     case Value::Kind::String:
-        out += JsonString(v.text);
+        out += Quoted(v.text);
         break;
     case Value::Kind::Array: {
         // An array of plain values stays on one line.
@@ -256,7 +260,7 @@ void WriteValue(const Value& v, int indent, std::string& out, bool inList) {
             // A record in a list (an article, a rate) on one line.
             out += "{";
             for (std::size_t i = 0; i < v.members.size(); ++i) {
-                out += (i == 0 ? "" : ", ") + JsonString(v.members[i].key) + ": ";
+                out += (i == 0 ? "" : ", ") + Quoted(v.members[i].key) + ": ";
                 WriteValue(v.members[i].value, indent + 1, out, false);
             }
             out += "}";
@@ -264,7 +268,7 @@ void WriteValue(const Value& v, int indent, std::string& out, bool inList) {
         }
         out += "{";
         for (std::size_t i = 0; i < v.members.size(); ++i) {
-            out += (i == 0 ? "\n" : ",\n") + pad + JsonString(v.members[i].key) + ": ";
+            out += (i == 0 ? "\n" : ",\n") + pad + Quoted(v.members[i].key) + ": ";
             WriteValue(v.members[i].value, indent + 1, out, false);
         }
         out += v.members.empty() ? "}" : "\n" + close + "}";
@@ -274,7 +278,7 @@ void WriteValue(const Value& v, int indent, std::string& out, bool inList) {
 
 } // namespace
 
-std::optional<Value> Parse(std::string_view text, std::string& error) {
+std::optional<Value> parse(std::string_view text, std::string& error) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3); // a byte order mark some editors write
     }
@@ -290,10 +294,10 @@ std::optional<Value> Parse(std::string_view text, std::string& error) {
     return std::move(builder.document());
 }
 
-std::string Write(const Value& v) {
+std::string write(const Value& v) {
     std::string out;
     WriteValue(v, 0, out, false);
     return out + "\n";
 }
 
-} // namespace kasctl::json
+} // namespace kashost::json
