@@ -6,6 +6,8 @@
 #include <kashost/Host.h>
 #include <kashost/Register.h>
 
+#include <kasdrv.h>
+
 #include <algorithm>
 #include <optional>
 
@@ -186,6 +188,51 @@ JobOutcome runReceipt(const json& args, JobContext& worker) {
         return o;
     };
 
+    // The receipt's total as the register last told it; with an adjustment
+    // only the register knows it.
+    std::optional<std::int64_t> registerTotal;
+    // A print beside the lines (adjustment, comment, bar code): a failure annuls
+    // the receipt. `fields` join the step.
+    auto extra = [&](const char* name, std::size_t index, bool ok,
+                     json fields) -> std::optional<JobOutcome> {
+        kashost::FiscalVerdict v;
+        v.answered = ok;
+        if (ok) {
+            v.times = 1;
+        } else {
+            v.error = kashost::lastError();
+            v.inDoubt = v.error.result == 0 && v.error.status == 0;
+            if (!v.inDoubt) {
+                v.times = 0;
+            }
+        }
+        json step = stepOf(v, name, index);
+        step.update(fields);
+        o.steps.push_back(std::move(step));
+        session.forget(); // the receipt's sums are read again before the next line
+        if (!ok) {
+            registerTotal.reset();
+            return fail(v);
+        }
+        return std::nullopt;
+    };
+    auto adjust = [&](const PlannedAdjustment& a, bool subtotal,
+                      std::size_t index) -> std::optional<JobOutcome> {
+        const std::uint8_t type =
+            static_cast<std::uint8_t>((subtotal ? 2 : 0) + (a.percent ? 0 : 1));
+        std::int64_t value = 0;
+        std::int64_t receiptTotal = 0;
+        const bool ok = kashost::succeeded(
+            FPDiscount(&value, &receiptTotal, type, a.percent ? a.value : 0,
+                       a.percent ? 0 : a.value, a.discount ? -1 : 0, a.text.c_str()));
+        if (ok) {
+            registerTotal = receiptTotal;
+            total = receiptTotal;
+        }
+        return extra(a.discount ? "discount" : "surcharge", index, ok,
+                     ok ? json{{"value", value}, {"total", receiptTotal}} : json::object());
+    };
+
     for (std::size_t i = 0; i < plan.lines.size(); ++i) {
         kashost::FiscalSession::LineReply reply;
         const auto v = plan.payout ? session.payout(plan.lines[i], &reply)
@@ -194,12 +241,12 @@ JobOutcome runReceipt(const json& args, JobContext& worker) {
         // The receipt's total as the register gave it after the last line, or
         // as reckoned here when that line's answer was lost.
         total = v.answered ? reply.total : plan.total;
+        registerTotal = v.answered ? std::optional(reply.total) : std::nullopt;
         if (v.answered) {
             step["cost"] = reply.cost;
         }
         o.steps.push_back(std::move(step));
         if (v.times && *v.times > 1 && v.cancellations > 0) {
-            anyCarriedOut = true;
             // Carried out more than once: the extra lines are cancelled.
             kashost::SaleLine cancel = plan.lines[i];
             cancel.price = v.cancelPrice;
@@ -208,17 +255,55 @@ JobOutcome runReceipt(const json& args, JobContext& worker) {
                     plan.payout ? session.payout(cancel, &reply) : session.sale(cancel, &reply);
                 json cs = stepOf(cv, "cancellation", i);
                 total = cv.answered ? reply.total : plan.total;
+                registerTotal = cv.answered ? std::optional(reply.total) : std::nullopt;
                 o.steps.push_back(std::move(cs));
                 if (!carriedOutOnce(cv)) {
+                    anyCarriedOut = true;
                     return fail(cv);
                 }
             }
-            continue;
-        }
-        if (!carriedOutOnce(v)) {
+        } else if (!carriedOutOnce(v)) {
             return fail(v);
         }
         anyCarriedOut = true;
+        if (plan.lineAdjustments[i]) {
+            if (auto failed = adjust(*plan.lineAdjustments[i], false, i)) {
+                return *failed;
+            }
+        }
+    }
+    if (plan.subtotalAdjustment) {
+        if (auto failed = adjust(*plan.subtotalAdjustment, true, static_cast<std::size_t>(-1))) {
+            return *failed;
+        }
+    }
+    for (std::size_t i = 0; i < plan.comments.size(); ++i) {
+        if (auto failed =
+                extra("comment", i, kashost::succeeded(FPComment(plan.comments[i].c_str(), 0)),
+                      json::object())) {
+            return *failed;
+        }
+    }
+    for (std::size_t i = 0; i < plan.barcodes.size(); ++i) {
+        if (auto failed =
+                extra("barcode", i, kashost::succeeded(FPSetBarCode(plan.barcodes[i].c_str())),
+                      json::object())) {
+            return *failed;
+        }
+    }
+    if (plan.adjusted()) {
+        // The payments are checked against the total the register tells.
+        kashost::FiscalVerdict v;
+        v.request.command = kashost::FiscalCommand::Payment;
+        v.answered = false;
+        v.times = 0;
+        if (!registerTotal) {
+            return fail(v, "the register's total after a lost answer is not known");
+        }
+        if (const auto p = checkPayments(plan.payments, *registerTotal)) {
+            return fail(v, p->detail.c_str());
+        }
+        total = *registerTotal;
     }
     for (std::size_t i = 0; i < plan.payments.size(); ++i) {
         kashost::FiscalSession::PaymentReply reply;

@@ -111,10 +111,79 @@ const std::string& text(const json& value, const std::string& at) {
     return s;
 }
 
+// A text the register prints: 1 to `most` characters (0 when `mayBeEmpty`)
+// in its code page.
+std::string registerText(const json& value, const std::string& at, std::size_t most,
+                         bool mayBeEmpty = false) {
+    const std::string& utf8 = text(value, at);
+    const std::size_t n = characterCount(utf8);
+    if ((n == 0 && !mayBeEmpty) || n > most) {
+        refuse(at, "expected " + std::string(mayBeEmpty ? "0" : "1") + " to " +
+                       std::to_string(most) + " characters");
+    }
+    std::string refused;
+    const auto cp1251 = toRegisterText(utf8, &refused);
+    if (!cp1251) {
+        refuse(at, "the register cannot print '" + refused + "'");
+    }
+    return *cp1251;
+}
+
+PlannedAdjustment decodeAdjustment(const json& j, const std::string& at) {
+    onlyKnown(j, at, {"type", "percent", "amount", "text"});
+    PlannedAdjustment a;
+    const std::string& type = text(*member(j, "type", at, true), at + "/type");
+    if (type != "discount" && type != "surcharge") {
+        refuse(at + "/type", "expected discount or surcharge");
+    }
+    a.discount = type == "discount";
+    const json* percent = member(j, "percent", at, false);
+    const json* amount = member(j, "amount", at, false);
+    if ((percent == nullptr) == (amount == nullptr)) {
+        refuse(at, "expected either percent or amount");
+    }
+    a.percent = percent != nullptr;
+    a.value =
+        static_cast<std::int32_t>(a.percent ? integer(*percent, at + "/percent", 1, 100)
+                                            : integer(*amount, at + "/amount", 1, kMaxAmount));
+    if (const json* t = member(j, "text", at, false)) {
+        a.text = registerText(*t, at + "/text", kMaxAdjustmentTextCharacters, true);
+    }
+    return a;
+}
+
+std::string decodeBarcode(const json& value, const std::string& at) {
+    const std::string& code = text(value, at);
+    if (code.empty() || code.size() > kMaxBarcodeCharacters) {
+        refuse(at, "expected 1 to " + std::to_string(kMaxBarcodeCharacters) + " characters");
+    }
+    for (const char c : code) {
+        if (c < 0x20 || c > 0x7E) {
+            refuse(at, "Code-128 takes printable ASCII characters only");
+        }
+    }
+    return code;
+}
+
+// An array of at most `most` members, each decoded by `one`.
+template <class One> void eachOf(const json& j, const char* name, std::size_t most, One one) {
+    const json* array = member(j, name, "", false);
+    if (array == nullptr) {
+        return;
+    }
+    const std::string at = std::string("/") + name;
+    if (!array->is_array() || array->size() > most) {
+        refuse(at, "expected an array of at most " + std::to_string(most));
+    }
+    for (std::size_t i = 0; i < array->size(); ++i) {
+        one((*array)[i], at + "/" + std::to_string(i));
+    }
+}
+
 kashost::SaleLine decodeLine(const json& j, const std::string& at) {
-    onlyKnown(
-        j, at,
-        {"name", "quantity", "decimals", "price", "taxGroup", "article", "unit", "printBarcode"});
+    onlyKnown(j, at,
+              {"name", "quantity", "decimals", "price", "taxGroup", "article", "unit",
+               "printBarcode", "adjustment"});
     kashost::SaleLine line;
     const std::string& name = text(*member(j, "name", at, true), at + "/name");
     if (name.empty() || characterCount(name) > kMaxNameCharacters) {
@@ -169,7 +238,7 @@ ReceiptPlan decode(std::string_view body) {
     } catch (const json::parse_error& e) {
         refuse("", std::string("malformed JSON: ") + e.what());
     }
-    onlyKnown(j, "", {"kind", "lines", "payments", "copy"});
+    onlyKnown(j, "", {"kind", "lines", "adjustment", "comments", "barcodes", "payments", "copy"});
     ReceiptPlan plan;
     if (const json* kind = member(j, "kind", "", false)) {
         const std::string& k = text(*kind, "/kind");
@@ -183,45 +252,85 @@ ReceiptPlan decode(std::string_view body) {
         refuse("/lines", "expected an array of 1 to " + std::to_string(kMaxLines) + " lines");
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        plan.lines.push_back(decodeLine(lines[i], "/lines/" + std::to_string(i)));
+        const std::string at = "/lines/" + std::to_string(i);
+        plan.lines.push_back(decodeLine(lines[i], at));
+        const json* adjustment = member(lines[i], "adjustment", at, false);
+        plan.lineAdjustments.push_back(
+            adjustment != nullptr ? std::optional(decodeAdjustment(*adjustment, at + "/adjustment"))
+                                  : std::nullopt);
         const auto& l = plan.lines.back();
         plan.total += kashost::lineCost(l.price, l.quantity, l.decimals, l.unitQuantity);
     }
     if (plan.total > kMaxAmount) {
         refuse("/lines", "the receipt's total exceeds " + std::to_string(kMaxAmount));
     }
+    if (const json* adjustment = member(j, "adjustment", "", false)) {
+        plan.subtotalAdjustment = decodeAdjustment(*adjustment, "/adjustment");
+    }
+    eachOf(j, "comments", kMaxComments, [&](const json& c, const std::string& at) {
+        plan.comments.push_back(registerText(c, at, kMaxCommentCharacters));
+    });
+    eachOf(j, "barcodes", kMaxComments, [&](const json& c, const std::string& at) {
+        plan.barcodes.push_back(decodeBarcode(c, at));
+    });
     const json& payments = *member(j, "payments", "", true);
     if (!payments.is_array() || payments.empty() || payments.size() > kMaxPayments) {
         refuse("/payments",
                "expected an array of 1 to " + std::to_string(kMaxPayments) + " payments");
     }
-    std::int64_t paid = 0;
-    std::int64_t paidOtherThanCash = 0;
     for (std::size_t i = 0; i < payments.size(); ++i) {
-        const std::string at = "/payments/" + std::to_string(i);
-        if (paid >= plan.total) {
-            refuse(at, "the payments before this one already cover the total of " +
-                           std::to_string(plan.total));
-        }
-        plan.payments.push_back(decodePayment(payments[i], at));
-        paid += plan.payments.back().amount;
-        if (plan.payments.back().form != kashost::reg::kCashForm) {
-            paidOtherThanCash += plan.payments.back().amount;
-            if (paidOtherThanCash > plan.total) {
-                refuse(at + "/amount", "only cash can exceed the total of " +
-                                           std::to_string(plan.total) + " (change)");
-            }
-        }
+        plan.payments.push_back(decodePayment(payments[i], "/payments/" + std::to_string(i)));
     }
-    if (paid < plan.total) {
-        refuse("/payments", "the payments (" + std::to_string(paid) +
-                                ") do not cover the total of " + std::to_string(plan.total));
+    // With an adjustment only the register knows the total: checked once it tells.
+    if (!plan.adjusted()) {
+        if (auto p = checkPayments(plan.payments, plan.total)) {
+            throw Refusal{std::move(*p)};
+        }
     }
     plan.copy = boolean(j, "copy", "");
     return plan;
 }
 
 } // namespace
+
+bool ReceiptPlan::adjusted() const {
+    return subtotalAdjustment.has_value() ||
+           std::any_of(lineAdjustments.begin(), lineAdjustments.end(),
+                       [](const auto& a) { return a.has_value(); });
+}
+
+std::optional<Problem> checkPayments(const std::vector<PlannedPayment>& payments,
+                                     std::int64_t total) {
+    std::int64_t paid = 0;
+    std::int64_t paidOtherThanCash = 0;
+    auto refused = [](std::string field, std::string detail) {
+        Problem p;
+        p.title = "Bad request";
+        p.detail = field + ": " + detail;
+        p.field = std::move(field);
+        return p;
+    };
+    for (std::size_t i = 0; i < payments.size(); ++i) {
+        const std::string at = "/payments/" + std::to_string(i);
+        if (paid >= total) {
+            return refused(at, "the payments before this one already cover the total of " +
+                                   std::to_string(total));
+        }
+        paid += payments[i].amount;
+        if (payments[i].form != kashost::reg::kCashForm) {
+            paidOtherThanCash += payments[i].amount;
+            if (paidOtherThanCash > total) {
+                return refused(at + "/amount", "only cash can exceed the total of " +
+                                                   std::to_string(total) + " (change)");
+            }
+        }
+    }
+    if (paid < total) {
+        return refused("/payments", "the payments (" + std::to_string(paid) +
+                                        ") do not cover the total of " + std::to_string(total));
+    }
+    return std::nullopt;
+}
 
 std::variant<ReceiptPlan, Problem> decodeReceipt(std::string_view body) {
     try {

@@ -509,7 +509,11 @@ TEST_F(KasdTest, BadRequestsAreRefusedByNameAndNeverReachTheRegister) {
         {"/payments/1/form", "bitcoin"},
         {"/payments/0/amount", 20000},
         {"/payments/2", json{{"form", "cash"}, {"amount", 100}}},
-        {"/kind", "refund"}};
+        {"/kind", "refund"},
+        {"/adjustment/type", "gift"},
+        {"/lines/0/adjustment", json{{"type", "discount"}, {"percent", 5}, {"amount", 5}}},
+        {"/comments/0", std::string(28, 'x')},
+        {"/barcodes/0", "Ж"}};
     for (const auto& [pointer, value] : values)
         cases.push_back(Bad(SaleWith(pointer, value), pointer));
     for (const BadRequest& c : cases) {
@@ -602,6 +606,46 @@ TEST(KasdCommandLine, UsageAndExitStatus) {
     }
     std::error_code ec;
     std::filesystem::remove_all(tmpl, ec);
+}
+
+// Discounts and surcharges, on a line and on the subtotal, comments and bar
+// codes: the register reckons the total, and the payments must fit it.
+TEST_F(KasdTest, AdjustmentsCommentsAndBarcodesJoinTheReceipt) {
+    json adjusted = json::parse(kSale);
+    adjusted["lines"][0]["adjustment"] = {{"type", "discount"}, {"percent", 10}};
+    adjusted["adjustment"] = {{"type", "surcharge"}, {"amount", 100}, {"text", "Доставка"}};
+    adjusted["comments"] = {"Дякуємо за покупку"};
+    adjusted["barcodes"] = {"ORDER-1234"};
+    json overpaid = json::parse(kSale);
+    overpaid["adjustment"] = {{"type", "discount"}, {"amount", 16000}};
+    struct Case {
+        json body;
+        int status;
+        const char* outcome;
+        std::int64_t total;
+    };
+    const Case cases[] = {{adjusted, 200, "printed", 16500 - 250 + 100},
+                          {overpaid, 422, "annulled", 0}};
+    Kasd& kasd = StartKasd();
+    int n = 0;
+    for (const Case& c : cases) {
+        const auto before = emu().state();
+        const Reply r = kasd.sell(c.body.dump(), "adjusted-" + std::to_string(++n));
+        ASSERT_EQ(r.status, c.status) << r.body;
+        const json answer = json::parse(r.body);
+        EXPECT_EQ(answer["outcome"], c.outcome);
+        const auto after = emu().state();
+        EXPECT_FALSE(after.receipt.open());
+        EXPECT_EQ(after.lastSaleReceipt, before.lastSaleReceipt + (c.status == 200 ? 1 : 0));
+        if (c.status == 200) {
+            EXPECT_EQ(answer["total"], c.total);
+            EXPECT_EQ(answer["change"], 1000 + 20000 - c.total);
+        } else {
+            EXPECT_NE(answer["detail"].get<std::string>().find("only cash can exceed"),
+                      std::string::npos);
+        }
+    }
+    EXPECT_EQ(TapeCount("Дякуємо за покупку"), 1);
 }
 
 // A worker or the whole service killed half-way through a request: nothing of
