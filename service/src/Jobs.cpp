@@ -1,5 +1,6 @@
 #include "Jobs.h"
 
+#include "ProgrammingJobs.h"
 #include "Receipt.h"
 #include "ReceiptRequest.h"
 #include "RegisterJobs.h"
@@ -39,6 +40,10 @@ const std::vector<Job>& jobs() {
         {"day-report", "GET", "day-report", false, noArguments, readDayReportJob, nullptr},
         {"article", "GET", "articles/([0-9]{1,15})", false, articleArguments, readArticleJob,
          nullptr},
+        {"programming", "GET", "programming", false, readProgrammingArguments, readProgrammingJob,
+         nullptr},
+        {"apply-programming", "PUT", "programming", true, applyProgrammingArguments,
+         applyProgrammingJob, reconcileProgramming},
     };
     return table;
 }

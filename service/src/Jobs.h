@@ -50,6 +50,7 @@ struct JobInput {
     std::string body;              // empty for GET
     std::vector<std::string> path; // the path's captures after the register number
     std::function<std::string(const std::string&)> header;
+    std::function<std::string(const std::string&)> query; // "" when not given
 };
 
 struct Job {

@@ -105,6 +105,9 @@ JobInput inputOf(const httplib::Request& req) {
         in.path.push_back(req.matches[i].str());
     }
     in.header = [&req](const std::string& name) { return req.get_header_value(name.c_str()); };
+    in.query = [&req](const std::string& name) {
+        return req.has_param(name.c_str()) ? req.get_param_value(name.c_str()) : std::string();
+    };
     return in;
 }
 
@@ -188,11 +191,14 @@ void Service::runJournalled(const Job& job, const httplib::Request& req, httplib
     fresh.key = key;
     fresh.registerPort = link->port();
     fresh.method = req.method + " " + req.path;
-    fresh.body = text(args);
+    // No password is written to the journal (nor any digest of one): a retry
+    // is told from another request by what it asks of the register.
+    json journalled = args;
+    journalled.erase("password");
+    fresh.body = text(journalled);
     fresh.bodyHash = Journal::hash(fresh.body);
     if (const auto existing = journal_.claim(fresh)) {
-        if (existing->method != fresh.method || existing->bodyHash != fresh.bodyHash ||
-            existing->body != fresh.body) {
+        if (existing->method != fresh.method || existing->bodyHash != fresh.bodyHash) {
             sendProblem(res,
                         problem(409, "Idempotency-Key reused",
                                 "the key was sent before with another request", "Idempotency-Key"));

@@ -136,6 +136,12 @@ class Kasd {
             headers.emplace("Idempotency-Key", key);
         return done(client().Post(path, headers, body, "application/json"));
     }
+    Reply put(const std::string& path, const std::string& body, const httplib::Headers& headers) {
+        return done(client().Put(path.c_str(), headers, body, "application/json"));
+    }
+    Reply get(const std::string& path, const httplib::Headers& headers) {
+        return done(client().Get(path.c_str(), headers));
+    }
     Reply sell(const std::string& body, const std::string& key) {
         return post(kReceipts, body, key);
     }
@@ -569,8 +575,10 @@ TEST_F(KasdTest, ReadsAndTheDocumentAreServed) {
             for (const auto& [name, example] : examples.items()) {
                 std::string target = path;
                 target.replace(target.find("{n}"), 3, "1");
-                const Reply r =
-                    kasd.post(target, example["value"].dump(), "example-" + path + name);
+                const std::string key = "example-" + path + name;
+                const Reply r = method == "put" ? kasd.put(target, example["value"].dump(),
+                                                           {{"Idempotency-Key", key}})
+                                                : kasd.post(target, example["value"].dump(), key);
                 EXPECT_EQ(r.status, 200) << name << "\n" << r.body;
             }
         }
@@ -646,6 +654,55 @@ TEST_F(KasdTest, AdjustmentsCommentsAndBarcodesJoinTheReceipt) {
         }
     }
     EXPECT_EQ(TapeCount("Дякуємо за покупку"), 1);
+}
+
+// The programming document: read, applied where it differs and read back;
+// passwords only with the programming password, which never reaches the journal.
+TEST_F(KasdTest, TheProgrammingDocumentIsReadAndApplied) {
+    Kasd& kasd = StartKasd();
+    const std::string path = "/v1/registers/1/programming";
+    const Reply got = kasd.get(path);
+    ASSERT_EQ(got.status, 200) << got.body;
+    json doc = json::parse(got.body);
+    EXPECT_EQ(doc["format"], "kasctl programming 1");
+    EXPECT_FALSE(doc.contains("passwords"));
+    doc["articles"] = {{{"code", 5}, {"name", "Хліб"}, {"price", 20.0}, {"group", "А"}}};
+    json withPasswords = doc;
+    withPasswords["passwords"] = {
+        {"cashiers", {0, 0, 0, 0, 0, 0, 0, 0}}, {"programming", 0}, {"reports", 7}};
+    struct Put {
+        const char* key;
+        const json& body;
+        const char* password;
+        int status;
+    };
+    const Put puts[] = {{"prog-1", doc, "", 200},
+                        {"prog-2", withPasswords, "", 400},
+                        {"prog-3", withPasswords, "9", 403},
+                        {"prog-4", withPasswords, "0", 200}};
+    for (const Put& p : puts) {
+        httplib::Headers h = {{"Idempotency-Key", p.key}};
+        if (*p.password != '\0')
+            h.emplace("X-Programming-Password", p.password);
+        const Reply r = kasd.put(path, p.body.dump(), h);
+        EXPECT_EQ(r.status, p.status) << p.key << " " << r.body;
+        if (p.status != 400) {
+            const std::string record = kasd.get("/v1/requests/" + std::string(p.key)).body;
+            EXPECT_EQ(record.find("\"password\""), std::string::npos) << record;
+        }
+    }
+    const json article = json::parse(kasd.get(path + "?first=5&last=5").body)["articles"];
+    ASSERT_EQ(article.size(), 1u);
+    EXPECT_EQ(article[0]["name"], "Хлiб") << "the register keeps і as i";
+    EXPECT_EQ(kasd.get(path, {{"X-Programming-Password", "9"}}).status, 403);
+    const json passwords =
+        json::parse(kasd.get(path, {{"X-Programming-Password", "0"}}).body)["passwords"];
+    EXPECT_EQ(passwords["reports"], 7);
+    EXPECT_EQ(kasd.get(path + "?first=0").status, 400);
+
+    emu().resetCounters();
+    EXPECT_EQ(kasd.put(path, doc.dump(), {{"Idempotency-Key", "prog-1"}}).status, 200);
+    EXPECT_EQ(emu().counters().bytesReceived, 0u);
 }
 
 // A worker or the whole service killed half-way through a request: nothing of
