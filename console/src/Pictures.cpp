@@ -4,7 +4,6 @@
 #include "Unit1.h"
 #include "Unit2.h"
 #include "pages/ArticlesPage.h"
-#include "pages/ConnectionPage.h"
 #include "pages/Page.h"
 
 #include <QApplication>
@@ -80,7 +79,9 @@ int savePictures(TForm1& form, const QString& folder) {
     }
     form.show();
     QApplication::processEvents();
-    form.connectionPage()->connectButton()->click();
+    if (auto* connect = form.findChild<QPushButton*>(QStringLiteral("connection.connect"))) {
+        connect->click();
+    }
     if (!form.state().Connected || !form.state().ServiceMode) {
         std::fprintf(stderr, "kasmon: the link did not open in service mode\n");
         return done(1);

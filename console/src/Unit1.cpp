@@ -3,6 +3,7 @@
 #include "AboutScroller.h"
 #include "Dialogs.h"
 #include "DriverText.h"
+#include "FontFit.h"
 #include "Unit3.h"
 #include "pages/ArticlesPage.h"
 #include "pages/ConnectionPage.h"
@@ -76,7 +77,7 @@ TForm1::TForm1(const StartupOptions& options, QWidget* parent) : QWidget(parent)
 
     bindDriver(options.driverLibrary.isEmpty() ? driverLibraryName() : options.driverLibrary);
 
-    connection_->aboutArea()->start();
+    connection_->startAboutText();
 
     extraFunctions_->setPickers(QDateTime::currentDateTime());
     state_.ProgPassword = 0;
@@ -114,14 +115,11 @@ void TForm1::buildWindow() {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(windowFont());
     setFixedSize(kClientWidth, kClientHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
 
     banner_ = new QLabel(this);
     banner_->setGeometry(6, 5, 499, 56);
     banner_->setPixmap(QPixmap(QStringLiteral(":/kasmon/banner.png")));
+    banner_->setAlignment(Qt::AlignCenter); // in the middle of a window grown for its font
 
     pages_ = new PageControl(this);
     pages_->setGeometry(2, 64, 511, 457);
@@ -129,7 +127,7 @@ void TForm1::buildWindow() {
     auto* tabStyle = new CompactTabStyle;
     tabStyle->setParent(this);
     pages_->tabBar()->setStyle(tabStyle);
-    QFont tabFont = windowFont();
+    QFont tabFont; // the window's font, narrowed
     tabFont.setStretch(QFont::SemiCondensed);
     pages_->tabBar()->setFont(tabFont);
     pages_->setUsesScrollButtons(false);
@@ -154,10 +152,9 @@ void TForm1::buildWindow() {
     // Two panels of 300 pixels; only the first is ever written.
     auto* statusBar = new QFrame(this);
     statusBar->setGeometry(0, 522, kClientWidth, 18);
-    QFont statusFont;
+    QFont statusFont; // of the window's size
     statusFont.setFamilies({QStringLiteral("Tahoma")});
     statusFont.setStyleHint(QFont::SansSerif);
-    statusFont.setPointSize(8);
     statusFont.setBold(true);
     // Narrowed like the tabs, so that the longest connection text fits its panel.
     statusFont.setStretch(QFont::SemiCondensed);
@@ -171,7 +168,9 @@ void TForm1::buildWindow() {
         panels_[i] = panel;
     }
 
-    layOutPages();
+    // Hand-placed controls grow with a font that needs more room, then the
+    // pages laid out by Qt take theirs.
+    new FontFit(*this, [this] { layOutPages(); });
 
     // The design state: what a closed link allows.
     applyConnectionState(ConnectionState::Closed);
@@ -181,7 +180,8 @@ void TForm1::layOutPages() {
     const auto pageArea = [this] { return static_cast<PageControl*>(pages_)->pageSize(); };
     // The window keeps its size while every page fits it, as it does with the
     // fonts a desktop has by default; a font that needs more room makes the
-    // window (and the page control) larger, never a control unreachable.
+    // window (and the page control) larger, never a control unreachable. The
+    // hand-placed controls have grown with the font already.
     QSize area = pageArea();
     QSize extra(0, 0);
     for (const Page* page : pageList_) {
@@ -194,10 +194,10 @@ void TForm1::layOutPages() {
         pages_->resize(pages_->size() + extra);
         QWidget* statusBar = panels_[0]->parentWidget();
         statusBar->setGeometry(0, height() - statusBar->height(), width(), statusBar->height());
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            move(screen->availableGeometry().center() - rect().center());
-        }
         area = pageArea();
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && !isVisible()) {
+        move(screen->availableGeometry().center() - rect().center());
     }
     // Pages and groups laid out by Qt take their places now, not when first
     // shown: every control has its real place from the start.

@@ -89,7 +89,6 @@ class TForm1 final : public QWidget {
     const EnabledControls& controls() const { return controls_; }
 
     QTabWidget* pageControl() const { return pages_; }
-    ConnectionPage* connectionPage() const { return connection_; }
     const std::vector<Page*>& pages() const { return pageList_; }
     TForm3& passwordDialog() const { return *form3_; }
     QLabel* statusPanel(int index) const;

@@ -1,6 +1,7 @@
 #include "Unit2.h"
 
 #include "Dialogs.h"
+#include "FontFit.h"
 #include "InputParsing.h"
 #include "pages/Widgets.h"
 
@@ -86,6 +87,7 @@ TForm2::TForm2(LoopSeams seams, std::function<void()> reportDriverError, QWidget
     connect(start_, &QPushButton::clicked, this, &TForm2::start);
     connect(stop_, &QPushButton::clicked, this, &TForm2::stop);
     connect(exit_, &QPushButton::clicked, this, &TForm2::exit);
+    new FontFit(*this); // larger with a font that needs more room
 }
 
 void TForm2::setRunning(bool running) {

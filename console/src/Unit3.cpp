@@ -1,5 +1,7 @@
 #include "Unit3.h"
 
+#include "FontFit.h"
+
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -41,6 +43,7 @@ TForm3::TForm3(ConsoleState& state, QWidget* parent) : QDialog(parent), state_(s
         state_.ServiceMode = false;
         reject();
     });
+    new FontFit(*this); // larger with a font that needs more room
 }
 
 QString TForm3::servicePassword() {

@@ -1,5 +1,6 @@
 #include "Unit4.h"
 
+#include "FontFit.h"
 #include "RegisterTexts.h"
 
 #include <QCheckBox>
@@ -82,6 +83,7 @@ TForm4::TForm4(CompositeTaxScheme& scheme, QWidget* parent) : QDialog(parent), s
         scheme_.cancel();
         reject();
     });
+    new FontFit(*this); // larger with a font that needs more room
 }
 
 int TForm4::shownGroup() const {

@@ -4,7 +4,6 @@
 // the paper warnings and shutting down with the link open.
 #include "LinkedWindow.h"
 #include "Unit1.h"
-#include "pages/ConnectionPage.h"
 
 #include <kasdrv.h>
 #include <kasemu/Emulator.h>
@@ -70,7 +69,7 @@ void ConnectionTest::serviceWithTheStartSwitch() {
     LinkedWindow link;
     QVERIFY(link.show(arguments));
     TForm1* form = &link.form();
-    click(form->connectionPage()->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
 
     QCOMPARE(link.dialogs().modalRuns, 0);
     QVERIFY(link.dialogs().messages.empty());
@@ -84,9 +83,9 @@ void ConnectionTest::serviceWithThePasswordTyped() {
     LinkedWindow link;
     QVERIFY(link.show());
     TForm1* form = &link.form();
-    form->connectionPage()->speedBox()->setCurrentIndex(0);
+    link.control<QComboBox>("connection.speed")->setCurrentIndex(0);
     link.dialogs().onModal = typePasswordAndOk(QStringLiteral("vetrolina"));
-    click(form->connectionPage()->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
 
     QCOMPARE(link.dialogs().modalRuns, 1);
     QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
@@ -117,7 +116,7 @@ void ConnectionTest::cashier() {
     link.dialogs().onModal = how == 0   ? typePasswordAndOk(QStringLiteral("vetrolin"))
                              : how == 1 ? pressCancel()
                                         : closeByCloseBox();
-    click(form->connectionPage()->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
 
     QCOMPARE(link.dialogs().modalRuns, 1);
     QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
@@ -146,7 +145,7 @@ void ConnectionTest::refusedFirmware() {
     LinkedWindow link(options);
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
-    click(form->connectionPage()->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
 
     QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
     const MessageRequest& box = link.dialogs().messages.front();
@@ -167,7 +166,7 @@ void ConnectionTest::rx410fLayout() {
     LinkedWindow link;
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
-    click(form->connectionPage()->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     QVERIFY(form->state().Connected);
     QCOMPARE(form->state().PaperSensors, -1);
     QCOMPARE(form->state().LogoMaxWidth, 448);
@@ -178,7 +177,7 @@ void ConnectionTest::rx520lLayout() {
     LinkedWindow link(kasemu::ModelKind::Rx520l);
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
-    click(form->connectionPage()->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     QVERIFY(form->state().Connected);
     QCOMPARE(form->state().PaperSensors, 0);
     QCOMPARE(form->state().LogoMaxWidth, 352);
@@ -189,13 +188,12 @@ void ConnectionTest::unknownFirmwareKeepsTheLayout() {
     LinkedWindow link(kasemu::ModelKind::Rx520l);
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
-    ConnectionPage* page = form->connectionPage();
-    click(page->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     QCOMPARE(form->state().LogoMaxWidth, 352);
-    click(page->disconnectButton());
+    click(link.control<QPushButton>("connection.disconnect"));
 
     link.replaceRegister(kasemu::ModelKind::Rx410f, QStringLiteral("КС-33"));
-    click(page->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     QVERIFY(link.dialogs().messages.empty());
     QVERIFY(form->state().Connected);
     QCOMPARE(form->statusText(), QStringLiteral("Порт открыт (9600 бит/с) Режим - СЕРВИСАНТ"));
@@ -206,7 +204,7 @@ void ConnectionTest::unknownFirmwareKeepsTheLayout() {
     // At the very first link an unknown register leaves the design state.
     auto fresh = showMainWindow({QStringLiteral("-tech")});
     closeDriverPort();
-    click(fresh->connectionPage()->connectButton());
+    click(controlIn<QPushButton>(*fresh, "connection.connect"));
     QVERIFY(fresh->state().Connected);
     QCOMPARE(fresh->state().PaperSensors, -1);
     QCOMPARE(fresh->state().LogoMaxWidth, 0);
@@ -218,8 +216,8 @@ void ConnectionTest::portThatCannotBeOpened() {
     link.devices().addDeadPort(2);
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
-    form->connectionPage()->portBox()->setCurrentIndex(1);
-    click(form->connectionPage()->connectButton());
+    link.control<QComboBox>("connection.port")->setCurrentIndex(1);
+    click(link.control<QPushButton>("connection.connect"));
 
     QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
     const MessageRequest& box = link.dialogs().messages.front();
@@ -238,15 +236,14 @@ void ConnectionTest::changeSpeed() {
     LinkedWindow link(options);
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
-    ConnectionPage* page = form->connectionPage();
-    click(page->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     QCOMPARE(link.emulator().lineSpeed(), 9600);
 
-    page->newSpeedBox()->setCurrentIndex(1);
-    click(page->changeButton());
+    link.control<QComboBox>("connection.newSpeed")->setCurrentIndex(1);
+    click(link.control<QPushButton>("connection.change"));
 
     QCOMPARE(link.emulator().lineSpeed(), 19200);
-    QCOMPARE(page->speedBox()->currentText(), QStringLiteral("19200"));
+    QCOMPARE(link.control<QComboBox>("connection.speed")->currentText(), QStringLiteral("19200"));
     QCOMPARE(form->statusText(), QStringLiteral("Порт открыт (19200 бит/с) Режим - СЕРВИС"));
     QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
     const MessageRequest& box = link.dialogs().messages.front();
@@ -261,28 +258,27 @@ void ConnectionTest::changeSpeed() {
     FPBOOL undeterminable = 0;
     QCOMPARE(FPGetPaperState(&undeterminable, nullptr, nullptr, nullptr, nullptr), -1);
 
-    page->newSpeedBox()->setCurrentIndex(2);
-    click(page->changeButton());
+    link.control<QComboBox>("connection.newSpeed")->setCurrentIndex(2);
+    click(link.control<QPushButton>("connection.change"));
     QCOMPARE(link.emulator().lineSpeed(), 38400);
     QCOMPARE(form->statusText(), QStringLiteral("Порт открыт (38400 бит/с) Режим - СЕРВИС"));
-    page->newSpeedBox()->setCurrentIndex(0);
-    click(page->changeButton());
+    link.control<QComboBox>("connection.newSpeed")->setCurrentIndex(0);
+    click(link.control<QPushButton>("connection.change"));
     QCOMPARE(link.emulator().lineSpeed(), 9600);
-    QCOMPARE(page->speedBox()->currentText(), QStringLiteral("9600"));
+    QCOMPARE(link.control<QComboBox>("connection.speed")->currentText(), QStringLiteral("9600"));
 }
 
 void ConnectionTest::changeSpeedRefusedByTheRegister() {
     LinkedWindow link;
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
-    ConnectionPage* page = form->connectionPage();
-    click(page->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     // The answer carries a refusal (the register itself switches anyway; only the
     // console's side is looked at here).
     link.emulator().inject(*kasemu::parseFault("status:0x80"));
     link.emulator().inject(*kasemu::parseFault("result:16"));
-    page->newSpeedBox()->setCurrentIndex(2);
-    click(page->changeButton());
+    link.control<QComboBox>("connection.newSpeed")->setCurrentIndex(2);
+    click(link.control<QPushButton>("connection.change"));
 
     QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
     const MessageRequest& box = link.dialogs().messages.front();
@@ -292,7 +288,7 @@ void ConnectionTest::changeSpeedRefusedByTheRegister() {
              qPrintable(box.text));
     QVERIFY(box.text.size() >
             QStringLiteral("\r\nБайт статуса: 128\r\nБайт результата: 16").size());
-    QCOMPARE(page->speedBox()->currentText(), QStringLiteral("9600"));
+    QCOMPARE(link.control<QComboBox>("connection.speed")->currentText(), QStringLiteral("9600"));
     QCOMPARE(form->statusText(), QStringLiteral("Порт открыт (9600 бит/с) Режим - СЕРВИСАНТ"));
     QVERIFY(form->state().Connected);
 }
@@ -302,11 +298,10 @@ void ConnectionTest::disconnect() {
     QVERIFY(link.show());
     TForm1* form = &link.form();
     link.dialogs().onModal = typePasswordAndOk(QStringLiteral("vetrolina"));
-    ConnectionPage* page = form->connectionPage();
-    click(page->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     QVERIFY(form->state().Connected);
 
-    click(page->disconnectButton());
+    click(link.control<QPushButton>("connection.disconnect"));
     QCOMPARE(form->statusText(), QStringLiteral("Порт закрыт."));
     QVERIFY(!form->state().Connected);
     QVERIFY(form->state().ServiceMode); // kept until the next link
@@ -315,7 +310,7 @@ void ConnectionTest::disconnect() {
     QCOMPARE(link.dialogs().messages.size(), std::size_t(1)); // only the service-mode warning
 
     // And the link opens again.
-    click(page->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     QVERIFY(form->state().Connected);
 }
 
@@ -340,7 +335,7 @@ void ConnectionTest::paperWarnings() {
     LinkedWindow link;
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
-    click(form->connectionPage()->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     link.emulator().setPaperSensors(static_cast<std::uint8_t>(sensors));
     form->CheckPaperState();
     if (warning.isEmpty()) {
@@ -360,7 +355,7 @@ void ConnectionTest::closingTheWindowClosesAnOpenLink() {
     LinkedWindow link;
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
-    click(form->connectionPage()->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     QVERIFY(form->state().Connected);
     form->close();
     QCOMPARE(FPClose(), 0); // already closed by the console
@@ -371,7 +366,7 @@ void ConnectionTest::statusQueryTimesOut() {
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
     link.emulator().inject(*kasemu::parseFault("ignore*10"));
-    click(form->connectionPage()->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
 
     QCOMPARE(link.dialogs().messages.size(), std::size_t(1));
     const MessageRequest& box = link.dialogs().messages.front();
@@ -389,19 +384,18 @@ void ConnectionTest::reopenFailsAfterASpeedChange() {
     LinkedWindow link;
     QVERIFY(link.show({QStringLiteral("-tech")}));
     TForm1* form = &link.form();
-    ConnectionPage* page = form->connectionPage();
-    click(page->connectButton());
+    click(link.control<QPushButton>("connection.connect"));
     // The port disappears after the speed change: the reopen fails silently.
     QFile::remove(link.devices().portPath(1));
     link.devices().addDeadPort(1);
-    page->newSpeedBox()->setCurrentIndex(1);
-    click(page->changeButton());
+    link.control<QComboBox>("connection.newSpeed")->setCurrentIndex(1);
+    click(link.control<QPushButton>("connection.change"));
     QVERIFY(link.dialogs().messages.empty());
     QCOMPARE(form->statusText(), QStringLiteral("Порт закрыт"));
     QVERIFY(form->state().Connected);
     QCOMPARE(linkControls(*form), (LinkControls{false, true, true, true}));
     // "Завершить связь" still asks the driver to close; with nothing open nothing changes.
-    click(page->disconnectButton());
+    click(link.control<QPushButton>("connection.disconnect"));
     QCOMPARE(form->statusText(), QStringLiteral("Порт закрыт"));
     QVERIFY(form->state().Connected);
 }

@@ -181,17 +181,20 @@ void ControlsTest::rowsOfDestroyedWidgetsAreSkipped() {
 void ControlsTest::connectionPageDeclaresItsRows() {
     RecordingDialogs dialogs;
     TForm1 form;
-    const ConnectionPage* page = form.connectionPage();
     struct Expected {
         const QWidget* widget;
         QString group;
         bool closed, service, cashier;
     };
     const Expected expected[] = {
-        {page->connectButton(), QStringLiteral(" Установка соединения: "), true, false, false},
-        {page->disconnectButton(), QStringLiteral(" Установка соединения: "), false, true, true},
-        {page->newSpeedBox(), QStringLiteral(" Изменение скорости связи: "), false, true, false},
-        {page->changeButton(), QStringLiteral(" Изменение скорости связи: "), false, true, false},
+        {controlIn<QPushButton>(form, "connection.connect"),
+         QStringLiteral(" Установка соединения: "), true, false, false},
+        {controlIn<QPushButton>(form, "connection.disconnect"),
+         QStringLiteral(" Установка соединения: "), false, true, true},
+        {controlIn<QComboBox>(form, "connection.newSpeed"),
+         QStringLiteral(" Изменение скорости связи: "), false, true, false},
+        {controlIn<QPushButton>(form, "connection.change"),
+         QStringLiteral(" Изменение скорости связи: "), false, true, false},
     };
     for (const Expected& e : expected) {
         const ControlRow* row = form.controls().rowOf(e.widget);
@@ -203,8 +206,8 @@ void ControlsTest::connectionPageDeclaresItsRows() {
         QVERIFY(!row->model.governed);
     }
     // The port and speed lists of the connection group are not governed by the state.
-    QVERIFY(form.controls().rowOf(page->portBox()) == nullptr);
-    QVERIFY(form.controls().rowOf(page->speedBox()) == nullptr);
+    QVERIFY(form.controls().rowOf(controlIn<QComboBox>(form, "connection.port")) == nullptr);
+    QVERIFY(form.controls().rowOf(controlIn<QComboBox>(form, "connection.speed")) == nullptr);
     int connectionRows = 0;
     for (const auto& entry : form.controls().entries()) {
         connectionRows += entry.page == QStringLiteral("Связь") ? 1 : 0;
@@ -216,14 +219,14 @@ void ControlsTest::designStateIsTheClosedColumn() {
     RecordingDialogs dialogs;
     TForm1 form;
     QCOMPARE(linkControls(form), (LinkControls{true, false, false, false}));
-    QVERIFY(form.connectionPage()->portBox()->isEnabled());
-    QVERIFY(form.connectionPage()->speedBox()->isEnabled());
+    QVERIFY(controlIn<QComboBox>(form, "connection.port")->isEnabled());
+    QVERIFY(controlIn<QComboBox>(form, "connection.speed")->isEnabled());
     form.applyConnectionState(ConnectionState::Service);
     QCOMPARE(linkControls(form), (LinkControls{false, true, true, true}));
     form.applyConnectionState(ConnectionState::Cashier);
     QCOMPARE(linkControls(form), (LinkControls{false, true, false, false}));
-    QVERIFY(form.connectionPage()->portBox()->isEnabled());
-    QVERIFY(form.connectionPage()->speedBox()->isEnabled());
+    QVERIFY(controlIn<QComboBox>(form, "connection.port")->isEnabled());
+    QVERIFY(controlIn<QComboBox>(form, "connection.speed")->isEnabled());
     QVERIFY(dialogs.messages.empty());
 }
 

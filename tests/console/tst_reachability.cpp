@@ -2,7 +2,8 @@
 // models, service mode), in the stress-test window and in the composite-tax
 // dialog, every shown control lies inside its window and its group, no two
 // controls cover each other, every caption shows its whole text, and every row
-// of the tax-rate grid is in view. A failure names the controls in question.
+// of the tax-rate grid is in view; with a larger font too, the window grown
+// for it. A failure names the controls in question.
 #include "LinkedWindow.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -174,21 +175,32 @@ void ReachabilityTest::cleanup() {
 void ReachabilityTest::everyControlInReach_data() {
     QTest::addColumn<int>("model");
     QTest::addColumn<QString>("window"); // a page of the main window, or a window's name
+    // The window's font as designed, then larger as a user's font may be: the
+    // window grows and still shows every control whole.
+    QTest::addColumn<double>("fontScale");
     const std::pair<const char*, kasemu::ModelKind> models[] = {
         {"RX-410F", kasemu::ModelKind::Rx410f}, {"RX-520L", kasemu::ModelKind::Rx520l}};
-    for (const auto& [modelName, model] : models) {
-        for (const char* page : {"connection", "operations", "extra", "programming", "articles",
-                                 "reports", "passwords", "dump"}) {
-            QTest::addRow("%s %s", modelName, page) << static_cast<int>(model) << page;
+    for (const double scale : {1.0, 1.25, 1.5}) {
+        const QByteArray font =
+            scale == 1.0 ? QByteArray() : QByteArray(", font x") + QByteArray::number(scale);
+        for (const auto& [modelName, model] : models) {
+            for (const char* page : {"connection", "operations", "extra", "programming", "articles",
+                                     "reports", "passwords", "dump"}) {
+                QTest::addRow("%s %s%s", modelName, page, font.constData())
+                    << static_cast<int>(model) << page << scale;
+            }
         }
+        QTest::addRow("stress test%s", font.constData())
+            << static_cast<int>(kasemu::ModelKind::Rx410f) << "stress" << scale;
+        QTest::addRow("composite tax%s", font.constData())
+            << static_cast<int>(kasemu::ModelKind::Rx410f) << "form4" << scale;
     }
-    QTest::newRow("stress test") << static_cast<int>(kasemu::ModelKind::Rx410f) << "stress";
-    QTest::newRow("composite tax") << static_cast<int>(kasemu::ModelKind::Rx410f) << "form4";
 }
 
 void ReachabilityTest::everyControlInReach() {
     QFETCH(int, model);
     QFETCH(QString, window);
+    QFETCH(double, fontScale);
     LinkedWindow linked(static_cast<kasemu::ModelKind>(model));
     const bool page = window != QLatin1String("stress") && window != QLatin1String("form4");
     QVERIFY(linked.openOn(page ? qPrintable(window) : "articles"));
@@ -202,6 +214,15 @@ void ReachabilityTest::everyControlInReach() {
     QVERIFY(root != nullptr);
     shown->show();
     QVERIFY(QTest::qWaitForWindowExposed(shown));
+    if (fontScale != 1.0) {
+        const QSize designed = shown->size();
+        QFont larger = shown->font();
+        larger.setPointSizeF(larger.pointSizeF() * fontScale);
+        shown->setFont(larger);
+        QVERIFY2(shown->width() > designed.width() && shown->height() > designed.height(),
+                 qPrintable(QStringLiteral("the window stayed %1 with a larger font")
+                                .arg(sizeText(shown->size()))));
+    }
     QApplication::processEvents();
     const QStringList faults = reachFaults(shown, root);
     shown->hide();

@@ -71,11 +71,11 @@ void ScreensTest::eachState() {
     QVERIFY(form);
     if (!password.isEmpty()) {
         dialogs.onModal = typePasswordAndOk(password);
-        QTest::mouseClick(form->connectionPage()->connectButton(), Qt::LeftButton);
+        QTest::mouseClick(controlIn<QPushButton>(*form, "connection.connect"), Qt::LeftButton);
         QVERIFY(form->state().Connected);
     }
     // Bring the about text into view.
-    AboutArea* about = form->connectionPage()->aboutArea();
+    AboutArea* about = controlIn<AboutArea>(*form, "connection.about");
     about->timer().stop();
     for (int i = 0; i < 260; ++i) {
         about->scroller().tick();

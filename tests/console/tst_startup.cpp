@@ -192,24 +192,31 @@ void StartupTest::mainWindowLayout() {
                  qPrintable(text));
     }
 
-    const ConnectionPage* page = form->connectionPage();
-    QCOMPARE(page->portBox()->count(), 9);
-    QCOMPARE(page->portBox()->itemText(0), QStringLiteral("COM1"));
-    QCOMPARE(page->portBox()->itemText(8), QStringLiteral("COM9"));
-    QCOMPARE(page->portBox()->currentText(), QStringLiteral("COM1"));
-    for (const QComboBox* box : {page->speedBox(), page->newSpeedBox()}) {
+    const auto* page = controlIn<QWidget>(*form, "connection");
+    QCOMPARE(controlIn<QComboBox>(*page, "connection.port")->count(), 9);
+    QCOMPARE(controlIn<QComboBox>(*page, "connection.port")->itemText(0), QStringLiteral("COM1"));
+    QCOMPARE(controlIn<QComboBox>(*page, "connection.port")->itemText(8), QStringLiteral("COM9"));
+    QCOMPARE(controlIn<QComboBox>(*page, "connection.port")->currentText(), QStringLiteral("COM1"));
+    for (const QComboBox* box : {controlIn<QComboBox>(*page, "connection.speed"),
+                                 controlIn<QComboBox>(*page, "connection.newSpeed")}) {
         QCOMPARE(box->count(), 3);
         QCOMPARE(box->itemText(0), QStringLiteral("9600"));
         QCOMPARE(box->itemText(1), QStringLiteral("19200"));
         QCOMPARE(box->itemText(2), QStringLiteral("38400"));
         QCOMPARE(box->currentText(), QStringLiteral("9600"));
     }
-    QCOMPARE(page->connectGroup()->title(), QStringLiteral(" Установка соединения: "));
-    QCOMPARE(page->changeGroup()->title(), QStringLiteral(" Изменение скорости связи: "));
-    QCOMPARE(page->connectButton()->text(), QStringLiteral("Установить связь"));
-    QCOMPARE(page->disconnectButton()->text(), QStringLiteral("Завершить связь"));
-    QCOMPARE(page->changeButton()->text(), QStringLiteral("Изменить"));
-    QCOMPARE(page->aboutArea()->geometry(), QRect(280, 112, 193, 282));
+    QCOMPARE(controlIn<QGroupBox>(*page, "connection.connectGroup")->title(),
+             QStringLiteral(" Установка соединения: "));
+    QCOMPARE(controlIn<QGroupBox>(*page, "connection.changeGroup")->title(),
+             QStringLiteral(" Изменение скорости связи: "));
+    QCOMPARE(controlIn<QPushButton>(*page, "connection.connect")->text(),
+             QStringLiteral("Установить связь"));
+    QCOMPARE(controlIn<QPushButton>(*page, "connection.disconnect")->text(),
+             QStringLiteral("Завершить связь"));
+    QCOMPARE(controlIn<QPushButton>(*page, "connection.change")->text(),
+             QStringLiteral("Изменить"));
+    QCOMPARE(controlIn<AboutArea>(*page, "connection.about")->geometry(),
+             QRect(280, 112, 193, 282));
 
     // Captions fit their controls.
     for (const QPushButton* b : page->findChildren<QPushButton*>()) {
@@ -339,7 +346,7 @@ void StartupTest::aboutTextIsDrivenByA30msTimer() {
     RecordingDialogs dialogs;
     const auto form = showMainWindow();
     QVERIFY(form);
-    AboutArea* about = form->connectionPage()->aboutArea();
+    AboutArea* about = controlIn<AboutArea>(*form, "connection.about");
     QCOMPARE(about->timer().interval(), 30);
     QVERIFY(about->timer().isActive());
     const int start = about->scroller().offset();
@@ -363,7 +370,7 @@ void StartupTest::aboutTextRestsWhileOffScreen() {
     RecordingDialogs dialogs;
     const auto form = showMainWindow();
     QVERIFY(form);
-    AboutArea* about = form->connectionPage()->aboutArea();
+    AboutArea* about = controlIn<AboutArea>(*form, "connection.about");
     QTabWidget* pages = form->pageControl();
     QVERIFY(about->timer().isActive());
 

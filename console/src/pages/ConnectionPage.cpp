@@ -82,6 +82,7 @@ ConnectionPage::ConnectionPage(TForm1& form, QWidget* parent) : Page(form, paren
     emblem->setAlignment(Qt::AlignCenter);
 
     about_ = new AboutArea(this);
+    about_->setObjectName(QStringLiteral("connection.about"));
     about_->move(280, 112);
 
     connect(connectButton_, &QPushButton::clicked, this, &ConnectionPage::connectClicked);
@@ -115,6 +116,10 @@ const QStringList& ConnectionPage::refusedFirmware() {
 
 QString ConnectionPage::servicePassword() {
     return TForm3::servicePassword();
+}
+
+void ConnectionPage::startAboutText() {
+    about_->start();
 }
 
 void ConnectionPage::connectClicked() {

@@ -33,15 +33,8 @@ class ConnectionPage final : public Page {
     // The service password of the registration dialog.
     static QString servicePassword();
 
-    QGroupBox* connectGroup() const { return connectGroup_; }
-    QComboBox* portBox() const { return portBox_; }
-    QComboBox* speedBox() const { return speedBox_; }
-    QPushButton* connectButton() const { return connectButton_; }
-    QPushButton* disconnectButton() const { return disconnectButton_; }
-    QGroupBox* changeGroup() const { return changeGroup_; }
-    QComboBox* newSpeedBox() const { return newSpeedBox_; }
-    QPushButton* changeButton() const { return changeButton_; }
-    AboutArea* aboutArea() const { return about_; }
+    // Lets the about text ("connection.about") move from now on, while it is on screen.
+    void startAboutText();
 
   public slots:
     void connectClicked();

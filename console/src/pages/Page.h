@@ -16,6 +16,9 @@
 // became of a command whose answer was lost:
 //
 //     if (!call(form().fiscal().zeroReceipt())) return;   // error and verdict shown
+//
+// A busy page is one class per group box over PageGroup (pages/PageGroup.h),
+// which has the same helpers; the page assembles its groups.
 #pragma once
 
 #include "ConsoleState.h"
@@ -77,6 +80,7 @@ class Page : public QWidget {
     bool confirm(const QString& title, const QString& text) const;
 
   private:
+    friend class PageGroup; // a page's group boxes work with its helpers
     TForm1& form_;
 };
 

@@ -2,7 +2,6 @@
 
 #include "Unit1.h"
 #include "Unit3.h"
-#include "pages/ConnectionPage.h"
 
 #include <kasdrv.h>
 
@@ -159,9 +158,10 @@ std::unique_ptr<TForm1> showMainWindow(const QStringList& arguments) {
 }
 
 LinkControls linkControls(const TForm1& form) {
-    const ConnectionPage* page = form.connectionPage();
-    return {page->connectButton()->isEnabled(), page->disconnectButton()->isEnabled(),
-            page->newSpeedBox()->isEnabled(), page->changeButton()->isEnabled()};
+    return {controlIn<QWidget>(form, "connection.connect")->isEnabled(),
+            controlIn<QWidget>(form, "connection.disconnect")->isEnabled(),
+            controlIn<QWidget>(form, "connection.newSpeed")->isEnabled(),
+            controlIn<QWidget>(form, "connection.change")->isEnabled()};
 }
 
 void closeDriverPort() {

@@ -53,7 +53,7 @@ bool LinkedWindow::open(bool service) {
     // service link and then a cashier link.
     dialogs_->onModal =
         service ? typePasswordAndOk(ConnectionPage::servicePassword()) : pressCancel();
-    QTest::mouseClick(form_->connectionPage()->connectButton(), Qt::LeftButton);
+    QTest::mouseClick(control("connection.connect"), Qt::LeftButton);
     seen_ = dialogs_->messages.size(); // the mode notices
     return form_->state().Connected && form_->state().ServiceMode == service;
 }
@@ -62,7 +62,7 @@ bool LinkedWindow::openOn(const char* page) {
     if (!show({QStringLiteral("-tech")})) {
         return false;
     }
-    QTest::mouseClick(form_->connectionPage()->connectButton(), Qt::LeftButton);
+    QTest::mouseClick(control("connection.connect"), Qt::LeftButton);
     auto* shown = form_->findChild<QWidget*>(QString::fromLatin1(page));
     if (!form_->state().Connected || shown == nullptr) {
         return false;
@@ -73,7 +73,7 @@ bool LinkedWindow::openOn(const char* page) {
 }
 
 bool LinkedWindow::close() {
-    QTest::mouseClick(form_->connectionPage()->disconnectButton(), Qt::LeftButton);
+    QTest::mouseClick(control("connection.disconnect"), Qt::LeftButton);
     seen_ = dialogs_->messages.size();
     return !form_->state().Connected;
 }

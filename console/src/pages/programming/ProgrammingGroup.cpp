@@ -9,10 +9,10 @@
 namespace kasmon {
 
 ProgrammingGroup::ProgrammingGroup(ProgrammingPage& page, const char* name, const QString& title)
-    : QObject(&page), page_(page), box_(kit::group(&page, named(name), title, QRect())) {}
+    : PageGroup(page, name, title), page_(page) {}
 
 QLabel* ProgrammingGroup::passwordReminder() const {
-    QLabel* reminder = kit::label(box_, QStringLiteral("Пароль программирования"), 0, 0);
+    QLabel* reminder = kit::label(box(), QStringLiteral("Пароль программирования"), 0, 0);
     QFont bold = reminder->font();
     bold.setBold(true);
     reminder->setFont(bold);
