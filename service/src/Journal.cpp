@@ -225,6 +225,12 @@ int Journal::prune(int days) {
     return sqlite3_changes(db_);
 }
 
+void Journal::drop(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    Statement del(db_, "DELETE FROM requests WHERE key = ?1 AND state = 'queued'");
+    del.bind(1, key).step();
+}
+
 int Journal::dropQueued() {
     std::lock_guard lock(mutex_);
     Statement del(db_, "DELETE FROM requests WHERE state = 'queued'");

@@ -54,6 +54,8 @@ class Journal {
     // Rows still queued from an earlier run sent nothing: they are dropped, so
     // that their keys can be sent again.
     int dropQueued();
+    // Deletes a row still queued (it sent nothing).
+    void drop(const std::string& key);
     // Rows left "sending" by a run that stopped, oldest first.
     std::vector<JournalRecord> sending();
     // The newest rows first, at most `limit`.

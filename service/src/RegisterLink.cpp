@@ -3,6 +3,7 @@
 #include "Channel.h"
 #include "Worker.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -61,8 +62,10 @@ struct RegisterLink::Item {
     std::promise<JobOutcome> done;
 };
 
-RegisterLink::RegisterLink(int port, std::uint32_t baud, std::string program, Journal& journal)
-    : port_(port), baud_(baud), program_(std::move(program)), journal_(journal) {
+RegisterLink::RegisterLink(int port, std::uint32_t baud, std::string program, Journal& journal,
+                           std::chrono::seconds queueWait)
+    : port_(port), baud_(baud), program_(std::move(program)), journal_(journal),
+      queueWait_(queueWait) {
     thread_ = std::thread([this] { loop(); });
 }
 
@@ -113,10 +116,34 @@ JobOutcome RegisterLink::enqueue(std::shared_ptr<Item> item) {
     auto result = item->done.get_future();
     {
         std::lock_guard lock(mutex_);
-        items_.push_back(std::move(item));
+        items_.push_back(item);
     }
     wake_.notify_all();
-    return result.get();
+    if (item->reconcile || result.wait_for(queueWait_) == std::future_status::ready) {
+        return result.get();
+    }
+    // Not started within the wait: taken out of the queue, nothing sent; its
+    // row goes too, so that the same key can be sent again.
+    bool started = false;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = std::find(items_.begin(), items_.end(), item);
+        started = it == items_.end();
+        if (!started) {
+            items_.erase(it);
+        }
+    }
+    if (started) {
+        return result.get(); // it started meanwhile: its outcome, however long it takes
+    }
+    if (!item->key.empty()) {
+        journal_.drop(item->key);
+    }
+    Problem p = problemOf(503, "Register busy",
+                          "the request waited " + std::to_string(queueWait_.count()) +
+                              " s behind others for the register; nothing was sent");
+    p.extra["outcome"] = "not done";
+    return problemOutcome(p, "refused", "not done");
 }
 
 void RegisterLink::loop() {

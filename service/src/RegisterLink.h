@@ -42,8 +42,11 @@ struct RegisterInfo {
 
 class RegisterLink {
   public:
-    // `program` is kasd itself, started as `program --worker N --baud B`.
-    RegisterLink(int port, std::uint32_t baud, std::string program, Journal& journal);
+    // `program` is kasd itself, started as `program --worker N --baud B`. A
+    // request that has not started within `queueWait` is answered 503 and
+    // taken out of the queue, nothing of it sent.
+    RegisterLink(int port, std::uint32_t baud, std::string program, Journal& journal,
+                 std::chrono::seconds queueWait = std::chrono::seconds(120));
     ~RegisterLink();
     RegisterLink(const RegisterLink&) = delete;
     RegisterLink& operator=(const RegisterLink&) = delete;
@@ -74,6 +77,7 @@ class RegisterLink {
     const std::uint32_t baud_;
     const std::string program_;
     Journal& journal_;
+    const std::chrono::seconds queueWait_;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;

@@ -78,6 +78,12 @@ bool apply(const std::string& key, const std::string& value, Settings& s, std::s
             return false;
         }
         (key == "journal" ? s.journal : s.tokenFile) = value;
+    } else if (key == "queue-wait") {
+        if (!parseNumber(value, 1, 3600, n)) {
+            error = "queue-wait '" + value + "': expected seconds from 1 to 3600";
+            return false;
+        }
+        s.queueWait = static_cast<int>(n);
     } else if (key == "keep-days") {
         if (!parseNumber(value, 1, 36500, n)) {
             error = "keep-days '" + value + "': expected a number of days from 1 to 36500";
@@ -130,8 +136,9 @@ Parsed parseSettings(const std::vector<std::string>& words, Settings& s, std::st
         if (a == "--version") {
             return Parsed::Version;
         }
-        static const std::set<std::string> options = {
-            "--config", "--listen", "--port", "--baud", "--journal", "--token-file", "--keep-days"};
+        static const std::set<std::string> options = {"--config",    "--listen",    "--port",
+                                                      "--baud",      "--journal",   "--token-file",
+                                                      "--keep-days", "--queue-wait"};
         if (options.count(a) == 0) {
             error = (a.rfind("--", 0) == 0 ? "unknown option '" : "unexpected '") + a +
                     "' (see --help)";
@@ -214,15 +221,15 @@ bool readToken(const std::string& file, std::string& token, std::string& error) 
 
 std::string usageText() {
     return "usage: kasd [--config FILE] [--listen ADDR:PORT] [--port N]... [--baud B]\n"
-           "            [--journal FILE] [--token-file FILE] [--keep-days D]\n\n"
+           "            [--journal FILE] [--token-file FILE] [--keep-days D] [--queue-wait S]\n\n"
            "Serves the registers on serial ports N over HTTP with JSON under /v1 (the API:\n"
            "GET /v1/openapi.json; a status page at /). Every POST and PUT takes an\n"
            "Idempotency-Key header; a request is written to the journal before a byte of it\n"
            "goes to the register, a retry with the same key gets the recorded answer, and a\n"
            "request a stop left half-sent is reconciled with the register, never sent again.\n\n"
-           "  --config FILE      settings as key = value lines (listen, port or ports,\n"
-           "                     baud, journal, token-file, keep-days); the command line\n"
-           "                     overrides them\n"
+           "  --config FILE      settings as key = value lines (listen, port or ports, baud,\n"
+           "                     journal, token-file, keep-days, queue-wait); the command\n"
+           "                     line overrides them\n"
            "  --listen ADDR:PORT where to listen (default 127.0.0.1:8737; port 0 takes\n"
            "                     any free port); beyond loopback only with --token-file\n"
            "  --port N           a serial port, 1 = COM1 (default 1); repeat for more\n"
@@ -235,6 +242,8 @@ std::string usageText() {
            "                     \"Authorization: Bearer TOKEN\", TOKEN the file's first line\n"
            "                     (at least 16 characters)\n"
            "  --keep-days D      finished requests older than D days are pruned (default 90)\n"
+           "  --queue-wait S     a request not started within S seconds behind others for\n"
+           "                     its register is answered 503, nothing sent (default 120)\n"
            "  --version          kasd's version\n"
            "  --help             this text\n\n"
            "exit status: 0 stopped by SIGINT or SIGTERM, 1 the journal, the token or the\n"

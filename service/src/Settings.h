@@ -17,6 +17,7 @@ struct Settings {
     std::string journal; // the default when none is given (see defaultJournal)
     std::string tokenFile;
     int keepDays = 90;
+    int queueWait = 120; // seconds a request may wait for its register
 };
 
 enum class Parsed { Run, Help, Version, Bad };

@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
         std::vector<std::unique_ptr<kasd::RegisterLink>> owned;
         std::map<int, kasd::RegisterLink*> links;
         for (const int port : settings.ports) {
-            owned.push_back(
-                std::make_unique<kasd::RegisterLink>(port, settings.baud, program, journal));
+            owned.push_back(std::make_unique<kasd::RegisterLink>(
+                port, settings.baud, program, journal, std::chrono::seconds(settings.queueWait)));
             links[port] = owned.back().get();
         }
         reconcileLeftovers(journal, links);

@@ -180,6 +180,7 @@ class KasdTest : public ::testing::Test {
     void TearDown() override {
         kasd_.reset();
         emulator_.reset();
+        second_.reset();
     }
     // Runs `fn` on the emulator's thread when the next frame crosses the line.
     // With `wanted`, on the first trace line it takes.
@@ -213,11 +214,20 @@ class KasdTest : public ::testing::Test {
         return n;
     }
     kasemu::Emulator& emu() { return *emulator_; }
+    // A register linked as COM2.
+    kasemu::Emulator& SecondRegister() {
+        kasemu::EmulatorOptions o;
+        o.linesPerSecond = 0;
+        o.linkPath = dir_ + "/com2";
+        second_ = std::make_unique<kasemu::Emulator>(std::move(o));
+        return *second_;
+    }
 
   private:
     kastest::DeviceFolder devices_;
     std::string dir_;
     std::unique_ptr<kasemu::Emulator> emulator_;
+    std::unique_ptr<kasemu::Emulator> second_;
     std::unique_ptr<Kasd> kasd_;
     std::mutex frameMutex_;
     std::function<void()> onFrame_;
@@ -334,32 +344,45 @@ TEST_F(KasdTest, APayoutReceiptIsRegisteredAsOne) {
 // sent at once by several clients is one receipt, each client getting its
 // answer or, while it runs, its state.
 TEST_F(KasdTest, ClientsAtOnceGetEachReceiptOnce) {
-    Kasd& kasd = StartKasd();
-    const auto before = emu().state().lastSaleReceipt;
+    kasemu::Emulator& second = SecondRegister();
+    Kasd& kasd = StartKasd({"--port", "1", "--port", "2"});
+    kasemu::Emulator* registers[] = {&emu(), &second};
+    const unsigned before[] = {emu().state().lastSaleReceipt, second.state().lastSaleReceipt};
     constexpr int kClients = 4;
-    constexpr int kEach = 5;
-    std::vector<std::vector<Reply>> replies(kClients);
+    constexpr int kEach = 25;
+    // Each client sends to both registers in turn.
+    std::vector<std::vector<std::pair<int, Reply>>> replies(kClients);
     AtOnce(kClients, [&](int c) {
-        for (int i = 0; i < kEach; ++i)
-            replies[c].push_back(
-                kasd.sell(kSale, "client-" + std::to_string(c) + "-" + std::to_string(i)));
+        for (int i = 0; i < kEach; ++i) {
+            const int r = (c + i) % 2;
+            replies[c].emplace_back(
+                r, kasd.post("/v1/registers/" + std::to_string(r + 1) + "/receipts", kSale,
+                             "client-" + std::to_string(c) + "-" + std::to_string(i)));
+        }
     });
-    std::set<int> numbers;
+    std::set<std::pair<int, int>> numbers;
     for (const auto& mine : replies) {
-        int last = 0;
-        for (const Reply& r : mine) {
-            ASSERT_EQ(r.status, 200) << r.body;
-            const int number = json::parse(r.body)["receiptNumber"];
-            EXPECT_GT(number, last) << "a client's receipts in the order it sent them";
-            numbers.insert(last = number);
+        int last[2] = {0, 0};
+        for (const auto& [r, reply] : mine) {
+            ASSERT_EQ(reply.status, 200) << reply.body;
+            const int number = json::parse(reply.body)["receiptNumber"];
+            EXPECT_GT(number, last[r]) << "a client's receipts in the order it sent them";
+            numbers.emplace(r, last[r] = number);
         }
     }
     EXPECT_EQ(numbers.size(), std::size_t{kClients * kEach});
-    EXPECT_EQ(emu().state().lastSaleReceipt, before + kClients * kEach);
+    for (int r = 0; r < 2; ++r) {
+        EXPECT_EQ(registers[r]->state().lastSaleReceipt, before[r] + kClients * kEach / 2);
+        int onTape = 0;
+        for (const auto& line : registers[r]->tape())
+            onTape += line.find("Батон") != std::string::npos ? 1 : 0;
+        EXPECT_EQ(onTape, kClients * kEach / 2);
+    }
+    const auto firstRegister = emu().state().lastSaleReceipt;
 
     std::vector<Reply> same(kClients);
     AtOnce(kClients, [&](int c) { same[c] = kasd.sell(kSale, "same"); });
-    EXPECT_EQ(emu().state().lastSaleReceipt, before + kClients * kEach + 1);
+    EXPECT_EQ(emu().state().lastSaleReceipt, firstRegister + 1);
     const Reply done = kasd.sell(kSale, "same");
     ASSERT_EQ(done.status, 200);
     for (const Reply& r : same) {
@@ -601,7 +624,21 @@ TEST(KasdCommandLine, UsageAndExitStatus) {
     char tmpl[] = "/tmp/kasd-usage-XXXXXX";
     ASSERT_NE(::mkdtemp(tmpl), nullptr);
     const std::string out = std::string(tmpl) + "/out";
-    for (const auto& [args, expected] : cases) {
+    const std::string config = std::string(tmpl) + "/kasd.conf";
+    std::FILE* f = std::fopen(config.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("# registers\nports = 1 2\nbaud = 19200\nspeed = 9600\n", f);
+    std::fclose(f);
+    const std::pair<std::vector<std::string>, std::pair<int, const char*>> files[] = {
+        {{"--config", config}, {2, "kasd.conf:4: unknown setting 'speed'"}},
+        {{"--config", config + ".none"}, {2, "cannot read the configuration"}},
+        {{"--port", "2", "--port", "2"}, {2, "a port is given twice"}},
+        {{"--queue-wait", "0"}, {2, "expected seconds from 1 to 3600"}},
+        {{"--token-file", config + ".none"}, {1, "cannot read the token file"}}};
+    std::vector<std::pair<std::vector<std::string>, std::pair<int, const char*>>> all(
+        std::begin(cases), std::end(cases));
+    all.insert(all.end(), std::begin(files), std::end(files));
+    for (const auto& [args, expected] : all) {
         std::string line = KASD_PATH;
         for (const auto& a : args)
             line += " '" + a + "'";
@@ -851,17 +888,15 @@ TEST_F(KasdTest, CashReportsAndReadsAreServed) {
 // hold up the other; with a token every request but the page and the document
 // needs it.
 TEST_F(KasdTest, RegistersWorkInParallelBehindTheToken) {
-    kasemu::EmulatorOptions o;
-    o.linesPerSecond = 0;
-    o.linkPath = dir() + "/com2";
-    kasemu::Emulator second(std::move(o));
+    kasemu::Emulator& second = SecondRegister();
     const std::string tokenFile = dir() + "/token";
     std::FILE* f = std::fopen(tokenFile.c_str(), "w");
     ASSERT_NE(f, nullptr);
     std::fputs("s3cret-token-0123456789\n", f);
     std::fclose(f);
     token_ = "s3cret-token-0123456789";
-    Kasd& kasd = StartKasd({"--port", "1", "--port", "2", "--token-file", tokenFile});
+    Kasd& kasd =
+        StartKasd({"--port", "1", "--port", "2", "--token-file", tokenFile, "--queue-wait", "1"});
     EXPECT_EQ(kasd.get("/v1/registers").status, 401);
     EXPECT_EQ(kasd.get("/v1/registers", "wrong-token-0123456789").status, 401);
     EXPECT_EQ(kasd.get("/").status, 200);
@@ -893,10 +928,15 @@ TEST_F(KasdTest, RegistersWorkInParallelBehindTheToken) {
     };
     std::thread first([&] {
         const auto r = sell(kReceipts, "one");
-        EXPECT_TRUE(r && r->status == 200) << (r ? r->body : "no answer");
+        EXPECT_TRUE(r && r->status == 200) << (r ? r->body : "no answer") << Stderr();
     });
     ASSERT_EQ(holding.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
     const auto r = sell("/v1/registers/2/receipts", "two");
+    // Behind the held one a request waits its second and is let go, nothing sent.
+    const auto busy = sell(kReceipts, "behind");
+    ASSERT_TRUE(busy) << Stderr();
+    EXPECT_EQ(busy->status, 503) << busy->body;
+    EXPECT_EQ(kasd.get("/v1/requests/behind", token_).status, 404);
     secondDone.set_value();
     first.join();
     ASSERT_TRUE(r);
