@@ -11,7 +11,6 @@
 #include "AboutScroller.h"
 #include "Dialogs.h"
 #include "Unit1.h"
-#include "pages/ConnectionPage.h"
 
 #include "kasdrv.h"
 #include "kasemu/Emulator.h"
@@ -108,14 +107,21 @@ int main(int argc, char** argv) {
 
         kasmon::TForm1 form(kasmon::StartupOptions{{}, {QStringLiteral("-tech")}});
         form.show();
-        form.connectionPage()->connectButton()->click();
+        if (auto* connect = form.findChild<QPushButton*>(QStringLiteral("connection.connect"))) {
+            connect->click();
+        }
         if (!form.state().Connected) {
             std::fprintf(stderr, "kasidle: the console did not connect to the emulator\n");
             rc = 1;
         } else {
             std::printf("%-24s %8s %10s %10s\n", "page", "wall s", "thread %", "process %");
             QTabWidget* pages = form.pageControl();
-            QTimer& about = form.connectionPage()->aboutArea()->timer();
+            auto* scroller = form.findChild<kasmon::AboutArea*>(QStringLiteral("connection.about"));
+            if (scroller == nullptr) {
+                std::fprintf(stderr, "kasidle: the about area is gone\n");
+                return 1;
+            }
+            QTimer& about = scroller->timer();
             for (int i = 0; i < pages->count(); ++i) {
                 pages->setCurrentIndex(i);
                 if (alwaysTick) {
