@@ -3,6 +3,7 @@
 #   libkasdrv-dev  kasdrv.h, the unversioned link, kasdrv.pc, the CMake package kasdrv::kasdrv
 #   kasmon         the console, its menu entry and icon
 #   kasemu         the emulator       kasctl   the command-line host
+#   kasd           the HTTP service: program, man page, systemd unit, /etc/kasd
 # On Windows: a zip of KASDRV.DLL, its import library, kasdrv.h and kasctl.exe.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -69,6 +70,33 @@ if(NOT WIN32)
     install(FILES ${man}/kasmon.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT kasmon)
   endif()
 
+  # The service: its unit runs it as the system user kasd that the package's
+  # postinst makes; its configuration is a conffile under /etc/kasd.
+  if(TARGET kasd)
+    set(KASD_CONFIG_DIR ${CMAKE_INSTALL_FULL_SYSCONFDIR}/kasd)
+    # Debian 12 keeps units in /lib; systemd also reads PREFIX/lib/systemd/system.
+    if(DEFINED KAS_SYSTEMD_UNIT_DIR)
+    elseif(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+      set(KAS_SYSTEMD_UNIT_DIR /lib/systemd/system)
+    else()
+      set(KAS_SYSTEMD_UNIT_DIR lib/systemd/system)
+    endif()
+    configure_file(${KAS_DOCS}/kasd/kasd.service.in ${PROJECT_BINARY_DIR}/packaging/kasd/kasd.service
+      @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/kasd/kasd.service
+      DESTINATION ${KAS_SYSTEMD_UNIT_DIR} COMPONENT kasd)
+    install(FILES ${KAS_DOCS}/kasd/kasd.conf DESTINATION ${KASD_CONFIG_DIR} COMPONENT kasd)
+    # The comN links of the service's serial ports.
+    file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/packaging/kasd/devices)
+    install(DIRECTORY ${PROJECT_BINARY_DIR}/packaging/kasd/devices
+      DESTINATION ${KASD_CONFIG_DIR} COMPONENT kasd)
+    add_custom_command(OUTPUT ${man}/kasd.8.gz
+      COMMAND gzip -9nc ${KAS_DOCS}/kasd/kasd.8 > ${man}/kasd.8.gz
+      DEPENDS ${KAS_DOCS}/kasd/kasd.8)
+    add_custom_target(kas_kasd_man ALL DEPENDS ${man}/kasd.8.gz)
+    install(FILES ${man}/kasd.8.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man8 COMPONENT kasd)
+  endif()
+
   # Every package carries its copyright and changelog.
   set(changelog ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz)
   add_custom_command(OUTPUT ${changelog}
@@ -81,6 +109,9 @@ if(NOT WIN32)
   if(TARGET kasmon)
     list(APPEND KAS_COMPONENTS kasmon)
   endif()
+  if(TARGET kasd)
+    list(APPEND KAS_COMPONENTS kasd)
+  endif()
   foreach(c IN LISTS KAS_COMPONENTS)
     install(FILES ${KAS_DOCS}/copyright ${changelog}
       DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${c} COMPONENT ${c})
@@ -92,10 +123,10 @@ set(CPACK_PACKAGE_NAME kasdrv)
 set(CPACK_PACKAGE_VENDOR "kasdrv developers")
 set(CPACK_PACKAGE_CONTACT "kasdrv developers <kasdrv@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Service tools for the RX-410F and RX-520L fiscal cash registers")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 if(WIN32)
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Service tools for the RX-410F and RX-520L fiscal cash registers")
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME kasdrv-${PROJECT_VERSION}-win64)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -113,6 +144,9 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+  # Each package's description below is its summary line, then the long
+  # description (CPack indents it); a project-wide
+  # CPACK_PACKAGE_DESCRIPTION_SUMMARY would be put above it.
   # The programs find libkasdrv.so.1 in the library's own package directory.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/bin)
 
@@ -124,31 +158,43 @@ else()
   set(CPACK_DEBIAN_LIBKASDRV1_PACKAGE_CONTROL_EXTRA
     "${PROJECT_BINARY_DIR}/packaging/libkasdrv1/shlibs;${KAS_DOCS}/libkasdrv1/triggers")
   set(CPACK_DEBIAN_LIBKASDRV1_DESCRIPTION "fiscal cash register driver - shared library
- The driver of the RX-410F and RX-520L fiscal cash registers: a flat C
- interface of FP functions that frame the register's serial protocol, check
- checksums, retry and turn the register's status into Russian texts.")
+The driver of the RX-410F and RX-520L fiscal cash registers: a flat C
+interface of FP functions that frame the register's serial protocol, check
+checksums, retry and turn the register's status into Russian texts.")
   set(CPACK_DEBIAN_LIBKASDRV-DEV_PACKAGE_NAME libkasdrv-dev)
   set(CPACK_DEBIAN_LIBKASDRV-DEV_PACKAGE_SECTION libdevel)
   set(CPACK_DEBIAN_LIBKASDRV-DEV_PACKAGE_DEPENDS "libkasdrv1 (= ${PROJECT_VERSION}-1)")
   set(CPACK_DEBIAN_LIBKASDRV-DEV_DESCRIPTION "fiscal cash register driver - development files
- kasdrv.h, the link library, a pkg-config file (pkg-config kasdrv) and a
- CMake package (find_package(kasdrv), target kasdrv::kasdrv) for programs
- that drive the RX-410F and RX-520L fiscal cash registers.")
+kasdrv.h, the link library, a pkg-config file (pkg-config kasdrv) and a
+CMake package (find_package(kasdrv), target kasdrv::kasdrv) for programs
+that drive the RX-410F and RX-520L fiscal cash registers.")
   set(CPACK_DEBIAN_KASMON_PACKAGE_NAME kasmon)
   # The driver is found in the build tree, not as a package, so its dependency is named here.
   set(CPACK_DEBIAN_KASMON_PACKAGE_DEPENDS "libkasdrv1 (>= ${PROJECT_VERSION})")
   set(CPACK_DEBIAN_KASMON_DESCRIPTION "fiscal cash register service console
- A Qt window with eight pages through which a service engineer drives every
- function of the RX-410F and RX-520L fiscal cash registers. Russian texts.")
+A Qt window with eight pages through which a service engineer drives every
+function of the RX-410F and RX-520L fiscal cash registers. Russian texts.")
   set(CPACK_DEBIAN_KASEMU_PACKAGE_NAME kasemu)
   set(CPACK_DEBIAN_KASEMU_DESCRIPTION "fiscal cash register emulator
- Serves the register's side of the serial protocol of the RX-410F and
- RX-520L on a pseudo-terminal, with register state, a virtual paper tape
- and fault injection, for rehearsals, tests and demonstrations.")
+Serves the register's side of the serial protocol of the RX-410F and
+RX-520L on a pseudo-terminal, with register state, a virtual paper tape
+and fault injection, for rehearsals, tests and demonstrations.")
   set(CPACK_DEBIAN_KASCTL_PACKAGE_NAME kasctl)
   set(CPACK_DEBIAN_KASCTL_PACKAGE_DEPENDS "libkasdrv1 (>= ${PROJECT_VERSION})")
+  set(CPACK_DEBIAN_KASD_PACKAGE_NAME kasd)
+  set(CPACK_DEBIAN_KASD_PACKAGE_SECTION admin)
+  set(CPACK_DEBIAN_KASD_PACKAGE_DEPENDS "libkasdrv1 (>= ${PROJECT_VERSION}), adduser")
+  # The unit, the user and the state folder are handled as debhelper would:
+  # enabled on installation, started only where systemd runs, purged on purge.
+  set(CPACK_DEBIAN_KASD_PACKAGE_CONTROL_EXTRA
+    "${KAS_DOCS}/kasd/conffiles;${KAS_DOCS}/kasd/postinst;${KAS_DOCS}/kasd/prerm;${KAS_DOCS}/kasd/postrm")
+  set(CPACK_DEBIAN_KASD_DESCRIPTION "fiscal cash register HTTP service
+Serves the RX-410F and RX-520L fiscal cash registers over HTTP with JSON,
+with a journal of requests so that a shop program's retry never prints a
+receipt twice, and a status page for a browser. Runs as the systemd
+service kasd.service under its own system user.")
   set(CPACK_DEBIAN_KASCTL_DESCRIPTION "fiscal cash register command-line host
- One subcommand per function of the RX-410F and RX-520L fiscal cash
- registers, through the kasdrv driver; says why a port cannot be opened.")
+One subcommand per function of the RX-410F and RX-520L fiscal cash
+registers, through the kasdrv driver; says why a port cannot be opened.")
 endif()
 include(CPack)

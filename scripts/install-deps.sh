@@ -10,6 +10,7 @@ packages=(
   libcpp-httplib-dev libsqlite3-dev
   xvfb xauth fonts-dejavu-core
   chromium python3
+  systemd curl
 )
 [ "${KAS_EXTRA_PACKAGES:-}" ] && read -r -a extra <<<"$KAS_EXTRA_PACKAGES" && packages+=("${extra[@]}")
 
