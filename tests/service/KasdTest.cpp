@@ -20,6 +20,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <set>
 #include <spawn.h>
 #include <string>
@@ -474,6 +475,48 @@ TEST_F(KasdTest, FailingStepsAreSettledOrTheReceiptIsAnnulled) {
         EXPECT_EQ(kasd.sell(c.body, key).body, r.body);
         EXPECT_EQ(emu().counters().bytesReceived, 0u);
     }
+}
+
+// Faults armed at random before a third of the receipts: whatever the answer
+// says was printed is on the register once, and what it says was not is not.
+TEST_F(KasdTest, UnderRandomFaultsEachOutcomeAgreesWithTheRegister) {
+    const char* const faults[] = {"drop@0x12+1",    "drop@0x14+1",     "ignore*3",
+                                  "nak*3",          "length:1",        "ignore@0x12+1*3",
+                                  "drop@0x12+1*3",  "delay:2500@0x12", "result:21@0x12+1",
+                                  "delay:2500@0x14"};
+    Kasd& kasd = StartKasd();
+    std::mt19937 random(7);
+    int armed = 0;
+    for (int i = 0; i < 24; ++i) {
+        emu().clearFaults();
+        std::string fault = "none";
+        if (random() % 3 == 0) {
+            fault = faults[random() % std::size(faults)];
+            emu().inject(*kasemu::parseFault(fault));
+            ++armed;
+        }
+        SCOPED_TRACE(fault);
+        const auto before = emu().state();
+        const Reply r = kasd.sell(kSale, "random-" + std::to_string(i));
+        const json answer = json::parse(r.body);
+        const auto after = emu().state();
+        const std::string outcome = answer.value("outcome", "");
+        const unsigned added = after.lastSaleReceipt - before.lastSaleReceipt;
+        const auto sold = after.day.sale.byGroup[0] - before.day.sale.byGroup[0];
+        const auto annulled = after.day.annulledSale.count - before.day.annulledSale.count;
+        ASSERT_FALSE(after.receipt.open()) << r.body;
+        if (outcome == "printed") {
+            EXPECT_EQ(added, 1u);
+            EXPECT_EQ(sold, 16500);
+            EXPECT_EQ(answer["receiptNumber"], after.lastSaleReceipt);
+        } else {
+            EXPECT_TRUE(outcome == "annulled" || outcome == "not printed") << r.body;
+            EXPECT_EQ(added, 0u);
+            EXPECT_EQ(sold, 0);
+            EXPECT_EQ(annulled, outcome == "annulled" ? 1u : 0u);
+        }
+    }
+    EXPECT_GT(armed, 4);
 }
 
 struct BadRequest {
