@@ -13,6 +13,10 @@ void PrintTableRow(std::FILE* out, const Figures& f) {
     std::fprintf(out, "%-22s %6d %5d %10.2f %10.2f %10.2f %10.1f %7.3f %7.3f%s\n",
                  f.workload.c_str(), f.baud, f.runs, f.meanMs, f.p95Ms, f.floorMs, f.bytesPerRun,
                  f.ratio, f.p95Ratio, f.failures > 0 ? "  FAILED" : "");
+    for (std::size_t i = 0; i < f.extra.size(); ++i) {
+        std::fprintf(out, "%s%s %.3f%s", i == 0 ? "    " : ", ", f.extra[i].first.c_str(),
+                     f.extra[i].second, i + 1 == f.extra.size() ? "\n" : "");
+    }
     std::fflush(out);
 }
 
@@ -47,7 +51,11 @@ std::string ToJson(const std::vector<Figures>& all) {
              ", \"p95_ms\": " + Number(f.p95Ms) + ", \"floor_ms\": " + Number(f.floorMs) +
              ", \"bytes_per_run\": " + Number(f.bytesPerRun) + ", \"ratio\": " + Number(f.ratio) +
              ", \"p95_ratio\": " + Number(f.p95Ratio) +
-             ", \"failures\": " + std::to_string(f.failures) + "}";
+             ", \"failures\": " + std::to_string(f.failures);
+        for (const auto& [name, value] : f.extra) {
+            j += ", " + Quoted(name) + ": " + Number(value);
+        }
+        j += "}";
     }
     return j + "\n]\n";
 }

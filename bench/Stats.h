@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kasbench {
@@ -18,6 +19,8 @@ struct Figures {
     double ratio = 0;    // mean / floor
     double p95Ratio = 0; // p95 / floor
     int failures = 0;
+    // Further figures of the workload's own, by name.
+    std::vector<std::pair<std::string, double>> extra = {};
 };
 
 // The nearest-rank percentile (0 < p <= 100) of the values; 0 when there are none.

@@ -140,6 +140,10 @@ std::vector<Workload> AllWorkloads() {
 #ifdef KASBENCH_CONSOLE_RUNS
         {"console-bulk-10000", {38400}, 1, {}, &ConsoleBulkArticleRun, true},
 #endif
+#ifdef KASBENCH_KASD
+        {"kasd-receipt-10-lines", {38400}, 40, {}, {}, false, &KasdBesideDriver},
+        {"kasd-receipts-1000", {38400}, 1000, {}, {}, true, &KasdThousandReceipts},
+#endif
     };
 }
 

@@ -13,7 +13,19 @@ namespace {
 
 using nlohmann::json;
 
-std::variant<json, Problem> noArguments(const JobInput&) {
+// No body, or an empty object: anything else is refused, not ignored.
+std::variant<json, Problem> noArguments(const JobInput& in) {
+    if (in.body.empty()) {
+        return json::object();
+    }
+    const json j = json::parse(in.body, nullptr, false);
+    if (j.is_discarded() || !j.is_object() || !j.empty()) {
+        Problem p;
+        p.title = "Bad request";
+        p.detail = "expected no body or {}";
+        p.field = "/";
+        return p;
+    }
     return json::object();
 }
 

@@ -80,21 +80,16 @@ JobOutcome refusedBeforeSending(int status, const std::string& title, const std:
     return problemOutcome(p, "refused", "not printed");
 }
 
-// What the reconciliation compares: the receipt counters and the day's sums.
-std::optional<json> receiptCounters() {
-    const auto sale = kashost::readSaleReceiptNumber();
-    const auto payout = kashost::readPayoutReceiptNumber();
+// What the reconciliation compares: the number of the last receipt of the
+// kind and the count of annulled receipts.
+std::optional<json> receiptCounters(bool payout) {
+    const auto number =
+        payout ? kashost::readPayoutReceiptNumber() : kashost::readSaleReceiptNumber();
     const auto annulled = kashost::readAnnulments();
-    const auto saleSum = kashost::readSaleDaySum();
-    const auto payoutSum = kashost::readPayoutDaySum();
-    if (!sale || !payout || !annulled || !saleSum || !payoutSum) {
+    if (!number || !annulled) {
         return std::nullopt;
     }
-    return json{{"saleReceipt", *sale},
-                {"payoutReceipt", *payout},
-                {"annulled", annulled->saleCount + annulled->payoutCount},
-                {"saleSum", *saleSum},
-                {"payoutSum", *payoutSum}};
+    return json{{"receipt", *number}, {"annulled", annulled->saleCount + annulled->payoutCount}};
 }
 
 } // namespace
@@ -131,7 +126,7 @@ JobOutcome runReceipt(const json& args, JobContext& worker) {
         return refusedBeforeSending(409, "A receipt is already open",
                                     "a receipt is open on the register; it was left as it is");
     }
-    const auto counters = receiptCounters();
+    const auto counters = receiptCounters(plan.payout);
     if (!counters) {
         worker.setOnline(false);
         return refusedBeforeSending(503, "Register offline",
@@ -141,6 +136,7 @@ JobOutcome runReceipt(const json& args, JobContext& worker) {
 
     JobOutcome o;
     kashost::FiscalSession session;
+    session.knownClosed();
     bool anyCarriedOut = false;
     std::int64_t total = plan.total;
     std::int64_t change = 0;
@@ -342,9 +338,8 @@ JobOutcome runReceipt(const json& args, JobContext& worker) {
     o.status = 200;
     json body;
     body["outcome"] = o.outcome;
-    const auto number =
-        plan.payout ? kashost::readPayoutReceiptNumber() : kashost::readSaleReceiptNumber();
-    body["receiptNumber"] = number ? json(*number) : json(nullptr);
+    // Receipts are numbered in turn: this one follows the last before it.
+    body["receiptNumber"] = static_cast<std::uint16_t>(counters->at("receipt").get<int>() + 1);
     body["total"] = total;
     body["change"] = change;
     body["steps"] = o.steps;
@@ -354,7 +349,8 @@ JobOutcome runReceipt(const json& args, JobContext& worker) {
 }
 
 JobOutcome reconcileReceipt(const json& args, const json& before, JobContext& ctx) {
-    const bool payout = args.value("kind", "sale") == "payout";
+    const auto decoded = decodeReceipt(args.dump());
+    const auto* plan = std::get_if<ReceiptPlan>(&decoded);
     auto ended = [&](int status, const std::string& outcome, const std::string& detail,
                      json steps) {
         Problem p;
@@ -368,7 +364,7 @@ JobOutcome reconcileReceipt(const json& args, const json& before, JobContext& ct
         o.steps = std::move(steps);
         return o;
     };
-    if (before.is_null()) {
+    if (before.is_null() || plan == nullptr) {
         return ended(503, "not printed", "it stopped before the receipt's first line was sent",
                      json::array());
     }
@@ -376,8 +372,7 @@ JobOutcome reconcileReceipt(const json& args, const json& before, JobContext& ct
     ctx.setOnline(status.has_value());
     if (!status) {
         return ended(502, "in doubt",
-                     "the register cannot be read; check it before printing "
-                     "this sale again",
+                     "the register cannot be read; check it before printing this sale again",
                      json::array());
     }
     json steps = json::array();
@@ -386,28 +381,26 @@ JobOutcome reconcileReceipt(const json& args, const json& before, JobContext& ct
         return annulIfOpen(session, steps) == Undo::Annulled
                    ? ended(503, "annulled", "the receipt left open was annulled", steps)
                    : ended(502, "in doubt",
-                           "the receipt left open could not be annulled; "
-                           "check the register",
+                           "the receipt left open could not be annulled; check the register",
                            steps);
     }
-    const auto now = receiptCounters();
+    const auto now = receiptCounters(plan->payout);
     if (!now) {
         return ended(502, "in doubt", "the register's counters cannot be read", steps);
     }
-    const char* number = payout ? "payoutReceipt" : "saleReceipt";
-    const char* sum = payout ? "payoutSum" : "saleSum";
-    if (now->at(number).get<int>() != before.value(number, 0)) {
+    if (now->at("receipt") != before.value("receipt", json())) {
         JobOutcome o;
         o.outcome = "printed";
+        // The total as the lines reckon it; with an adjustment only the tape tells.
         o.body = {{"outcome", "printed"},
-                  {"receiptNumber", now->at(number)},
-                  {"total", now->at(sum).get<std::int64_t>() - before.value(sum, std::int64_t{0})},
+                  {"receiptNumber", now->at("receipt")},
+                  {"total", plan->adjusted() ? json(nullptr) : json(plan->total)},
                   {"change", nullptr},
                   {"reconciled", true},
                   {"steps", steps}};
         return o;
     }
-    if (now->at("annulled").get<int>() != before.value("annulled", 0)) {
+    if (now->at("annulled") != before.value("annulled", json())) {
         return ended(503, "annulled", "the receipt was annulled before the service stopped", steps);
     }
     return ended(503, "not printed", "the register shows no receipt of it", steps);

@@ -1,13 +1,10 @@
 #include "Text.h"
 
-#include <kasiconv/Iconv.h>
+#include <kashost/Text.h>
 
 #include <algorithm>
 
 namespace kasd {
-
-using kasiconv::convert;
-using kasiconv::convertsExactly;
 
 bool validUtf8(std::string_view text) {
     std::size_t i = 0;
@@ -54,35 +51,18 @@ std::size_t characterCount(std::string_view utf8) {
 }
 
 std::optional<std::string> toRegisterText(std::string_view utf8, std::string* refused) {
-    // Printed as I, i, N and the Belarusian ў: the driver's own substitutions.
-    static constexpr std::string_view kSubstituted[] = {"І", "і", "№", "Ґ", "ґ"};
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        length = std::min(length, utf8.size() - i);
-        const std::string_view character = utf8.substr(i, length);
-        i += length;
-        bool printable = false;
-        if (lead < 0x80) {
-            printable = lead >= 0x20 && lead < 0x7F;
-        } else if (std::find(std::begin(kSubstituted), std::end(kSubstituted), character) !=
-                   std::end(kSubstituted)) {
-            printable = true;
-        } else {
-            printable = convertsExactly(character, "CP1251") && convertsExactly(character, "CP866");
+    const auto unprintable = kashost::unprintableCharacters(utf8);
+    if (!unprintable.empty()) {
+        if (refused != nullptr) {
+            *refused = unprintable.front();
         }
-        if (!printable) {
-            if (refused != nullptr) {
-                *refused = std::string(character);
-            }
-            return std::nullopt;
-        }
+        return std::nullopt;
     }
-    return convert(utf8, "CP1251", "UTF-8", nullptr);
+    return kashost::toDriverText(utf8);
 }
 
 std::string fromDriverText(std::string_view cp1251) {
-    return convert(cp1251, "UTF-8", "CP1251", nullptr);
+    return kashost::fromDriverText(cp1251);
 }
 
 std::string driverErrorText(std::string_view cp1251) {

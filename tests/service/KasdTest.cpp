@@ -907,10 +907,14 @@ TEST_F(KasdTest, CashReportsAndReadsAreServed) {
         EXPECT_EQ(kasd.post(path, op.body, key).body, r.body);
         EXPECT_EQ(emu().counters().bytesReceived, 0u);
     }
-    const std::pair<std::string, std::string> bad[] = {
-        {"cash-in", R"({"amount": 0})"},    {"cash-in", "{}"},
-        {"cash-out", R"({"amount": "5"})"}, {"z-report", R"({"password": 70000})"},
-        {"x-report", R"({"pass": 1})"},     {"cash-in", "[1]"}};
+    const std::pair<std::string, std::string> bad[] = {{"cash-in", R"({"amount": 0})"},
+                                                       {"cash-in", "{}"},
+                                                       {"cash-out", R"({"amount": "5"})"},
+                                                       {"z-report", R"({"password": 70000})"},
+                                                       {"x-report", R"({"pass": 1})"},
+                                                       {"zero-receipt", R"({"amount": 1})"},
+                                                       {"zero-receipt", "{"},
+                                                       {"cash-in", "[1]"}};
     for (const auto& [path, body] : bad)
         EXPECT_EQ(kasd.post("/v1/registers/1/" + path, body, "bad").status, 400) << path << body;
     EXPECT_EQ(emu().counters().bytesReceived, 0u);

@@ -4,6 +4,7 @@
 #include "kasdrv.h"
 
 #include <kashost/Host.h>
+#include <kashost/Text.h>
 
 #include <cstdint>
 #include <optional>
@@ -110,13 +111,18 @@ std::string PadLabel(std::string_view label, std::size_t width);
 // A label as a JSON key: lower case words joined by '_'.
 std::string JsonKey(std::string_view label);
 std::string JsonString(std::string_view utf8);
-// The characters of a UTF-8 text the register cannot print, each once, in order.
-std::vector<std::string> UnprintableCharacters(std::string_view utf8);
-// A text the driver handed out (Windows-1251) as UTF-8.
-std::string FromDriverText(const char* cp1251);
-std::string ToDriverText(std::string_view utf8);
+// The texts between the terminal and the driver, as kashost converts them.
+inline std::vector<std::string> UnprintableCharacters(std::string_view utf8) {
+    return kashost::unprintableCharacters(utf8);
+}
+inline std::string FromDriverText(const char* cp1251) {
+    return cp1251 == nullptr ? std::string() : kashost::fromDriverText(cp1251);
+}
+inline std::string ToDriverText(std::string_view utf8) {
+    return kashost::toDriverText(utf8);
+}
 inline std::string FromDriverText(const std::optional<std::string>& cp1251) {
-    return cp1251 ? FromDriverText(cp1251->c_str()) : std::string();
+    return cp1251 ? kashost::fromDriverText(*cp1251) : std::string();
 }
 // A read of kashost as the driver's result: -1 when it gave something.
 template <typename T> int16_t ResultOf(const std::optional<T>& read) {

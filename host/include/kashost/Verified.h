@@ -141,6 +141,12 @@ class FiscalSession {
     // Another host call changed the receipt (a discount, a comment, a second
     // program): the running sums are read again before the next line.
     void forget() { receipt_.reset(); }
+    // The caller has just read that no receipt is open: the first line needs
+    // no read of the receipt's sums.
+    void knownClosed() {
+        receipt_ = FiscalState{};
+        receipt_->receiptTotal = 0;
+    }
 
   private:
     FiscalVerdict line(const SaleLine& line, bool payout, LineReply* reply);
