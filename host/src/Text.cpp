@@ -1,5 +1,7 @@
 #include "kashost/Text.h"
 
+#include "kashost/Register.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -116,8 +118,14 @@ std::string fromDriverText(std::string_view cp1251) {
 }
 
 std::vector<std::string> unprintableCharacters(std::string_view utf8) {
-    // Printed as I, i, N and the Belarusian ў: the driver's own substitutions.
-    static constexpr std::string_view kSubstituted[] = {"І", "і", "№", "Ґ", "ґ"};
+    // The characters the driver sends as others (І as I, Ґ as Ў ...) print too.
+    const auto substituted = [](const std::string& character) {
+        const std::string cp1251 = toCp1251(character);
+        return cp1251.size() == 1 &&
+               std::any_of(
+                   reg::kKeptCharacters.begin(), reg::kKeptCharacters.end(),
+                   [&](const auto& k) { return k.sent == static_cast<unsigned char>(cp1251[0]); });
+    };
     std::vector<std::string> refused;
     for (std::size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
@@ -129,9 +137,7 @@ std::vector<std::string> unprintableCharacters(std::string_view utf8) {
         if (lead >= 0x20 && lead < 0x7F) {
             printable = true;
         } else if (lead >= 0xC0) {
-            printable = std::find(std::begin(kSubstituted), std::end(kSubstituted), character) !=
-                            std::end(kSubstituted) ||
-                        inBothCodePages(character);
+            printable = substituted(character) || inBothCodePages(character);
         }
         if (!printable && std::find(refused.begin(), refused.end(), character) == refused.end()) {
             refused.push_back(character);
