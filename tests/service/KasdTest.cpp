@@ -308,16 +308,18 @@ TEST_F(KasdTest, TheRequestIsJournalledBeforeItsFirstByte) {
     ASSERT_EQ(sqlite3_open_v2(journal().c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     std::string stateAtFirstFrame = "(no frame)";
     Reply retryWhileRunning;
-    OnNextFrame([&] {
-        retryWhileRunning = kasd.sell(kSale, "first-byte");
-        sqlite3_stmt* st = nullptr;
-        stateAtFirstFrame = "(no row)";
-        if (sqlite3_prepare_v2(db, "SELECT state FROM requests WHERE key = 'first-byte'", -1, &st,
-                               nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW)
-            stateAtFirstFrame = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        sqlite3_finalize(st);
-    });
+    OnNextFrame(
+        [&] {
+            retryWhileRunning = kasd.sell(kSale, "first-byte");
+            sqlite3_stmt* st = nullptr;
+            stateAtFirstFrame = "(no row)";
+            if (sqlite3_prepare_v2(db, "SELECT state FROM requests WHERE key = 'first-byte'", -1,
+                                   &st, nullptr) == SQLITE_OK &&
+                sqlite3_step(st) == SQLITE_ROW)
+                stateAtFirstFrame = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+            sqlite3_finalize(st);
+        },
+        [](const std::string& line) { return line.find("host:") != std::string::npos; });
     EXPECT_EQ(kasd.sell(kSale, "first-byte").status, 200);
     OnNextFrame(nullptr);
     sqlite3_close(db);
