@@ -45,27 +45,6 @@ std::optional<std::int64_t> wholeNumber(const std::string& w, std::int64_t min, 
     return v;
 }
 
-// Hryvnias with up to two decimals ("12.34", "-5", "0,50") in kopecks.
-std::optional<std::int64_t> money(const std::string& word, std::string& error) {
-    std::string w = word;
-    std::replace(w.begin(), w.end(), ',', '.');
-    const bool negative = !w.empty() && w[0] == '-';
-    const std::string digits = negative ? w.substr(1) : w;
-    const auto dot = digits.find('.');
-    const std::string whole = digits.substr(0, dot);
-    std::string fraction = dot == std::string::npos ? "" : digits.substr(dot + 1);
-    const bool wellFormed = !whole.empty() && whole.size() <= 12 && fraction.size() <= 2 &&
-                            whole.find_first_not_of("0123456789") == std::string::npos &&
-                            fraction.find_first_not_of("0123456789") == std::string::npos;
-    if (!wellFormed) {
-        error = "'" + word + "': expected an amount such as 12.34";
-        return std::nullopt;
-    }
-    fraction.resize(2, '0');
-    const std::int64_t kopecks = std::stoll(whole) * 100 + std::stoll(fraction);
-    return negative ? -kopecks : kopecks;
-}
-
 // 0-5 or the group's letter А-Е.
 std::optional<std::uint8_t> taxGroup(const std::string& w, std::string& error) {
     if (const auto g = reg::taxGroupOfLetter(w)) {
@@ -165,7 +144,7 @@ class Reader {
     std::int64_t amount(const Value& object, std::string_view key, const std::string& path,
                         bool required = true) {
         const auto word = plain(object, key, path, required);
-        return word ? checked(money(*word, why_), path, key).value_or(0) : 0;
+        return word ? checked(parseMoney(*word, why_), path, key).value_or(0) : 0;
     }
     std::uint8_t group(const Value& object, std::string_view key, const std::string& path) {
         const auto word = plain(object, key, path);
@@ -592,6 +571,26 @@ std::vector<Difference> differences(const ProgrammingDocument& wanted,
         }
     }
     return out;
+}
+
+std::optional<std::int64_t> parseMoney(const std::string& word, std::string& error) {
+    std::string w = word;
+    std::replace(w.begin(), w.end(), ',', '.');
+    const bool negative = !w.empty() && w[0] == '-';
+    const std::string digits = negative ? w.substr(1) : w;
+    const auto dot = digits.find('.');
+    const std::string whole = digits.substr(0, dot);
+    std::string fraction = dot == std::string::npos ? "" : digits.substr(dot + 1);
+    const bool wellFormed = !whole.empty() && whole.size() <= 12 && fraction.size() <= 2 &&
+                            whole.find_first_not_of("0123456789") == std::string::npos &&
+                            fraction.find_first_not_of("0123456789") == std::string::npos;
+    if (!wellFormed) {
+        error = "'" + word + "': expected an amount such as 12.34";
+        return std::nullopt;
+    }
+    fraction.resize(2, '0');
+    const std::int64_t kopecks = std::stoll(whole) * 100 + std::stoll(fraction);
+    return negative ? -kopecks : kopecks;
 }
 
 } // namespace kashost

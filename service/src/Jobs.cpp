@@ -20,11 +20,7 @@ std::variant<json, Problem> noArguments(const JobInput& in) {
     }
     const json j = json::parse(in.body, nullptr, false);
     if (j.is_discarded() || !j.is_object() || !j.empty()) {
-        Problem p;
-        p.title = "Bad request";
-        p.detail = "expected no body or {}";
-        p.field = "/";
-        return p;
+        return badRequest("/", "expected no body or {}");
     }
     return json::object();
 }

@@ -60,6 +60,16 @@ constexpr const char* kSelect =
     "SELECT key, register, method, body, body_hash, state, steps, response_status, "
     "response_body, created, finished, before FROM requests ";
 
+// UTC as ISO 8601; as text the times order as they happened.
+std::string isoTime(std::chrono::system_clock::time_point at) {
+    const auto t = std::chrono::system_clock::to_time_t(at);
+    std::tm tm{};
+    ::gmtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return text;
+}
+
 const std::string kSelectByKey = std::string(kSelect) + "WHERE key = ?1";
 
 JournalRecord readRow(const Statement& s) {
@@ -213,15 +223,11 @@ std::vector<JournalRecord> Journal::recent(int limit) {
 
 int Journal::prune(int days) {
     std::lock_guard lock(mutex_);
-    const auto t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() -
-                                                        std::chrono::hours(24) * days);
-    std::tm tm{};
-    ::gmtime_r(&t, &tm);
-    char cutoff[32];
-    std::strftime(cutoff, sizeof cutoff, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    const std::string cutoff =
+        isoTime(std::chrono::system_clock::now() - std::chrono::hours(24) * days);
     // Only finished rows: one still queued or being sent is kept whatever its age.
     Statement del(db_, "DELETE FROM requests WHERE created < ?1 AND response_status <> 0");
-    del.bind(1, std::string(cutoff)).step();
+    del.bind(1, cutoff).step();
     return sqlite3_changes(db_);
 }
 
@@ -250,12 +256,7 @@ std::string Journal::hash(const std::string& body) {
 }
 
 std::string Journal::now() {
-    const auto t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm tm{};
-    ::gmtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    return text;
+    return isoTime(std::chrono::system_clock::now());
 }
 
 } // namespace kasd

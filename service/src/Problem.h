@@ -29,6 +29,21 @@ struct Problem {
     }
 };
 
+// A problem of `status`; `field` names the refused field or header.
+inline Problem problem(int status, std::string title, std::string detail, std::string field = {}) {
+    Problem p;
+    p.status = status;
+    p.title = std::move(title);
+    p.detail = std::move(detail);
+    p.field = std::move(field);
+    return p;
+}
+
+// 400, the field named in the detail too ("/lines/0/price: expected ...").
+inline Problem badRequest(const std::string& field, const std::string& detail) {
+    return problem(400, "Bad request", field.empty() ? detail : field + ": " + detail, field);
+}
+
 inline constexpr const char* kProblemType = "application/problem+json";
 inline constexpr const char* kJsonType = "application/json";
 

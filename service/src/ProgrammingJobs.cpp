@@ -13,37 +13,16 @@ namespace {
 
 using nlohmann::json;
 
-Problem bad(std::string field, std::string detail, int status = 400) {
-    Problem p;
-    p.status = status;
-    p.title = status == 400 ? "Bad request" : "Not found";
-    p.detail = std::move(detail);
-    p.field = std::move(field);
-    return p;
-}
-
-// A number from `low` to `high` as text; nothing otherwise.
-std::optional<std::int64_t> number(const std::string& text, std::int64_t low, std::int64_t high) {
-    if (text.empty() || text.size() > 18) {
-        return std::nullopt;
-    }
-    char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (*end != '\0' || v < low || v > high) {
-        return std::nullopt;
-    }
-    return v;
-}
-
 // The programming password header into args["password"]; a problem when bad.
 std::optional<Problem> password(const JobInput& in, json& args) {
     const std::string given = in.header("X-Programming-Password");
     if (given.empty()) {
         return std::nullopt;
     }
-    const auto p = number(given, 0, 65535);
+    const auto p = wholeNumber(given, 0, 65535);
     if (!p) {
-        return bad("X-Programming-Password", "expected the programming password, 0 to 65535");
+        return badRequest("X-Programming-Password",
+                          "expected the programming password, 0 to 65535");
     }
     args["password"] = *p;
     return std::nullopt;
@@ -55,10 +34,7 @@ json differenceJson(const kashost::Difference& d) {
 
 JobOutcome failed(int status, std::string state, std::string title, std::string detail,
                   json extra) {
-    Problem p;
-    p.status = status;
-    p.title = std::move(title);
-    p.detail = std::move(detail);
+    Problem p = problem(status, std::move(title), std::move(detail));
     p.extra = std::move(extra);
     p.extra["outcome"] = state == "in doubt" ? "in doubt" : "not done";
     return problemOutcome(p, state, p.extra["outcome"]);
@@ -73,16 +49,16 @@ std::variant<json, Problem> readProgrammingArguments(const JobInput& in) {
         if (given.empty()) {
             continue;
         }
-        const auto v = number(given, 1, kashost::kLargestArticleCode);
+        const auto v = wholeNumber(given, 1, kashost::kLargestArticleCode);
         if (!v) {
-            return bad(name, std::string(name) + ": expected an article code from 1 to " +
-                                 std::to_string(kashost::kLargestArticleCode));
+            return badRequest(name, "expected an article code from 1 to " +
+                                        std::to_string(kashost::kLargestArticleCode));
         }
         args[name] = *v;
     }
     if (args["first"].get<std::int64_t>() > args["last"].get<std::int64_t>() ||
         args["last"].get<std::int64_t>() - args["first"].get<std::int64_t>() >= 1000) {
-        return bad("last", "expected first <= last, at most 1000 codes");
+        return badRequest("last", "expected first <= last, at most 1000 codes");
     }
     if (auto p = password(in, args)) {
         return *p;
@@ -93,21 +69,23 @@ std::variant<json, Problem> readProgrammingArguments(const JobInput& in) {
 std::variant<json, Problem> applyProgrammingArguments(const JobInput& in) {
     json document = json::parse(in.body, nullptr, false);
     if (document.is_discarded()) {
-        return bad("", "malformed JSON");
+        return badRequest("", "malformed JSON");
     }
     std::string error;
     const auto d = kashost::documentFromJson(document, error);
     if (!d) {
         const auto colon = error.find(':');
-        return bad("/" + error.substr(0, colon == std::string::npos ? 0 : colon), error);
+        return problem(400, "Bad request", error,
+                       "/" + error.substr(0, colon == std::string::npos ? 0 : colon));
     }
     json args = {{"document", document}};
     if (auto p = password(in, args)) {
         return *p;
     }
     if (d->passwords && !args.contains("password")) {
-        return bad("X-Programming-Password",
-                   "a document with passwords is applied only with the programming password");
+        return badRequest(
+            "X-Programming-Password",
+            "a document with passwords is applied only with the programming password");
     }
     return args;
 }

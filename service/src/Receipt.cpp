@@ -71,10 +71,7 @@ Undo annulIfOpen(kashost::FiscalSession& session, json& steps) {
 }
 
 JobOutcome refusedBeforeSending(int status, const std::string& title, const std::string& detail) {
-    Problem p;
-    p.status = status;
-    p.title = title;
-    p.detail = detail;
+    Problem p = problem(status, title, detail);
     p.extra["outcome"] = "not printed";
     p.extra["steps"] = json::array();
     return problemOutcome(p, "refused", "not printed");
@@ -353,10 +350,7 @@ JobOutcome reconcileReceipt(const json& args, const json& before, JobContext& ct
     const auto* plan = std::get_if<ReceiptPlan>(&decoded);
     auto ended = [&](int status, const std::string& outcome, const std::string& detail,
                      json steps) {
-        Problem p;
-        p.status = status;
-        p.title = "The service stopped while the receipt was sent";
-        p.detail = detail;
+        Problem p = problem(status, "The service stopped while the receipt was sent", detail);
         p.extra["outcome"] = outcome;
         p.extra["reconciled"] = true;
         p.extra["steps"] = steps;

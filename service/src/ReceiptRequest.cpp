@@ -24,12 +24,7 @@ struct Refusal {
 };
 
 [[noreturn]] void refuse(const std::string& field, const std::string& detail) {
-    Problem p;
-    p.status = 400;
-    p.title = "Bad request";
-    p.field = field;
-    p.detail = field.empty() ? detail : field + ": " + detail;
-    throw Refusal{std::move(p)};
+    throw Refusal{badRequest(field, detail)};
 }
 
 // A member name as a JSON pointer token: "~" as "~0", "/" as "~1".
@@ -303,31 +298,24 @@ std::optional<Problem> checkPayments(const std::vector<PlannedPayment>& payments
                                      std::int64_t total) {
     std::int64_t paid = 0;
     std::int64_t paidOtherThanCash = 0;
-    auto refused = [](std::string field, std::string detail) {
-        Problem p;
-        p.title = "Bad request";
-        p.detail = field + ": " + detail;
-        p.field = std::move(field);
-        return p;
-    };
     for (std::size_t i = 0; i < payments.size(); ++i) {
         const std::string at = "/payments/" + std::to_string(i);
         if (paid >= total) {
-            return refused(at, "the payments before this one already cover the total of " +
-                                   std::to_string(total));
+            return badRequest(at, "the payments before this one already cover the total of " +
+                                      std::to_string(total));
         }
         paid += payments[i].amount;
         if (payments[i].form != kashost::reg::kCashForm) {
             paidOtherThanCash += payments[i].amount;
             if (paidOtherThanCash > total) {
-                return refused(at + "/amount", "only cash can exceed the total of " +
-                                                   std::to_string(total) + " (change)");
+                return badRequest(at + "/amount", "only cash can exceed the total of " +
+                                                      std::to_string(total) + " (change)");
             }
         }
     }
     if (paid < total) {
-        return refused("/payments", "the payments (" + std::to_string(paid) +
-                                        ") do not cover the total of " + std::to_string(total));
+        return badRequest("/payments", "the payments (" + std::to_string(paid) +
+                                           ") do not cover the total of " + std::to_string(total));
     }
     return std::nullopt;
 }
@@ -338,10 +326,7 @@ std::variant<ReceiptPlan, Problem> decodeReceipt(std::string_view body) {
     } catch (const Refusal& r) {
         return r.problem;
     } catch (const json::exception& e) {
-        Problem p;
-        p.title = "Bad request";
-        p.detail = e.what();
-        return p;
+        return badRequest("", e.what());
     }
 }
 

@@ -22,14 +22,6 @@ json optionalText(const std::optional<std::string>& cp1251) {
     return cp1251 ? json(fromDriverText(*cp1251)) : json(nullptr);
 }
 
-Problem badField(const std::string& field, const std::string& detail) {
-    Problem p;
-    p.title = "Bad request";
-    p.detail = detail;
-    p.field = field;
-    return p;
-}
-
 // The body as an object with only the members named; an empty body is {}.
 std::variant<json, Problem> bodyObject(const JobInput& in,
                                        std::initializer_list<const char*> members) {
@@ -38,7 +30,7 @@ std::variant<json, Problem> bodyObject(const JobInput& in,
     }
     json j = json::parse(in.body, nullptr, false);
     if (j.is_discarded() || !j.is_object()) {
-        return badField("", "the body must be a JSON object");
+        return badRequest("", "the body must be a JSON object");
     }
     for (const auto& [name, value] : j.items()) {
         bool known = false;
@@ -46,7 +38,7 @@ std::variant<json, Problem> bodyObject(const JobInput& in,
             known = known || name == m;
         }
         if (!known) {
-            return badField("/" + name, "unknown member '" + name + "'");
+            return badRequest("/" + name, "unknown member '" + name + "'");
         }
     }
     return j;
@@ -63,13 +55,13 @@ std::variant<json, Problem> integerMember(const JobInput& in, const char* name, 
     const std::string range = std::to_string(low) + " to " + std::to_string(high);
     if (!j.contains(name)) {
         if (!fallback) {
-            return badField(field, std::string(name) + ": required, an integer from " + range);
+            return badRequest(field, "required, an integer from " + range);
         }
         j[name] = *fallback;
     }
     const json& v = j[name];
     if (!v.is_number_integer() || v.get<std::int64_t>() < low || v.get<std::int64_t>() > high) {
-        return badField(field, std::string(name) + ": expected an integer from " + range);
+        return badRequest(field, "expected an integer from " + range);
     }
     return j;
 }
@@ -93,14 +85,6 @@ kashost::FiscalState stateOf(const json& counts) {
     return s;
 }
 
-Problem titled(int status, std::string title, std::string detail) {
-    Problem p;
-    p.status = status;
-    p.title = std::move(title);
-    p.detail = std::move(detail);
-    return p;
-}
-
 // The outcome of one fiscal command from its verdict.
 JobOutcome outcomeOf(const kashost::FiscalVerdict& v, const char* step,
                      json done = json::object()) {
@@ -117,17 +101,17 @@ JobOutcome outcomeOf(const kashost::FiscalVerdict& v, const char* step,
     std::string state = "refused";
     std::string outcome = "not done";
     if (refused) {
-        p = titled(422, "The register refused the command", driverErrorText(v.error.text));
+        p = problem(422, "The register refused the command", driverErrorText(v.error.text));
     } else if (v.times && *v.times == 0) {
-        p = titled(503, "The register did not carry the command out",
-                   driverErrorText(v.error.text));
+        p = problem(503, "The register did not carry the command out",
+                    driverErrorText(v.error.text));
     } else {
         state = "in doubt";
         outcome = v.times ? "carried out more than once" : "in doubt";
-        p = titled(502,
-                   v.times ? "The command was carried out more than once"
-                           : "The command's outcome is in doubt",
-                   kashost::describe(v));
+        p = problem(502,
+                    v.times ? "The command was carried out more than once"
+                            : "The command's outcome is in doubt",
+                    kashost::describe(v));
     }
     if (!v.answered) {
         p.extra["registerError"] = driverError(v.error);
@@ -181,7 +165,7 @@ JobOutcome reconcileWith(const json& before, JobContext& ctx, kashost::FiscalReq
 
 JobOutcome offline(JobContext& ctx) {
     ctx.setOnline(false);
-    Problem p = titled(503, "Register offline", driverErrorText(kashost::lastError().text));
+    Problem p = problem(503, "Register offline", driverErrorText(kashost::lastError().text));
     if (p.detail.empty()) {
         p.detail = "the port of the register cannot be opened";
     }
@@ -200,7 +184,7 @@ std::variant<json, Problem> reportArguments(const JobInput& in) {
 std::variant<json, Problem> articleArguments(const JobInput& in) {
     const std::int64_t code = std::stoll(in.path.at(0));
     if (code < 1 || code > (std::int64_t{1} << 48) - 1) {
-        Problem p = badField("", "article codes run from 1 to 281474976710655");
+        Problem p = badRequest("", "article codes run from 1 to 281474976710655");
         p.status = 404;
         p.title = "Unknown article";
         return p;
@@ -342,7 +326,7 @@ JobOutcome readArticleJob(const json& args, JobContext& ctx) {
         const auto error = kashost::lastError();
         if (error.status != 0 || error.result != 0) {
             ctx.setOnline(true);
-            Problem p = titled(404, "Unknown article", driverErrorText(error.text));
+            Problem p = problem(404, "Unknown article", driverErrorText(error.text));
             p.extra["registerError"] = driverError(error);
             return problemOutcome(p, "refused", "not done");
         }

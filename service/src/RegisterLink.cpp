@@ -42,14 +42,6 @@ JobOutcome outcomeOf(const json& r) {
     return o;
 }
 
-Problem problemOf(int status, std::string title, std::string detail) {
-    Problem p;
-    p.status = status;
-    p.title = std::move(title);
-    p.detail = std::move(detail);
-    return p;
-}
-
 } // namespace
 
 struct RegisterLink::Item {
@@ -102,8 +94,8 @@ JobOutcome RegisterLink::run(const std::string& job, const json& args, const std
 
 JobOutcome RegisterLink::reconcile(const JournalRecord& row) {
     auto item = std::make_shared<Item>();
-    item->job = jobOfRequest(row.method) != nullptr ? std::string(jobOfRequest(row.method)->name)
-                                                    : std::string();
+    const Job* job = jobOfRequest(row.method);
+    item->job = job != nullptr ? std::string(job->name) : std::string();
     item->args = json::parse(row.body, nullptr, false);
     item->key = row.key;
     item->reconcile = true;
@@ -139,9 +131,9 @@ JobOutcome RegisterLink::enqueue(std::shared_ptr<Item> item) {
     if (!item->key.empty()) {
         journal_.drop(item->key);
     }
-    Problem p = problemOf(503, "Register busy",
-                          "the request waited " + std::to_string(queueWait_.count()) +
-                              " s behind others for the register; nothing was sent");
+    Problem p = problem(503, "Register busy",
+                        "the request waited " + std::to_string(queueWait_.count()) +
+                            " s behind others for the register; nothing was sent");
     p.extra["outcome"] = "not done";
     return problemOutcome(p, "refused", "not done");
 }
@@ -192,17 +184,17 @@ void RegisterLink::serve(Item& item) {
     }
     if (!o && item.sendingSeen) {
         // The row stays "sending": the next start of the service settles it.
-        Problem p = problemOf(502, "The request's outcome is in doubt",
-                              "the register's worker stopped while the request was sent and "
-                              "could not be started again to reconcile it; the service "
-                              "reconciles it when it starts next");
+        Problem p = problem(502, "The request's outcome is in doubt",
+                            "the register's worker stopped while the request was sent and "
+                            "could not be started again to reconcile it; the service "
+                            "reconciles it when it starts next");
         p.extra["outcome"] = "in doubt";
         item.done.set_value(problemOutcome(p, "sending", "in doubt"));
         return;
     }
     if (!o) {
-        Problem p = problemOf(503, "Register offline",
-                              "the register's worker cannot be started; nothing was sent");
+        Problem p = problem(503, "Register offline",
+                            "the register's worker cannot be started; nothing was sent");
         p.extra["outcome"] = "not done";
         o = problemOutcome(p, "refused", "not done");
     }

@@ -5,6 +5,7 @@
 #include "Problem.h"
 #include "ReceiptRequest.h"
 #include "StatusPage.h"
+#include "Text.h"
 
 #include <httplib.h>
 
@@ -32,15 +33,6 @@ void sendJson(httplib::Response& res, int status, const json& body) {
 void sendProblem(httplib::Response& res, const Problem& p) {
     res.status = p.status;
     res.set_content(text(p.body()), kProblemType);
-}
-
-Problem problem(int status, std::string title, std::string detail, std::string field = {}) {
-    Problem p;
-    p.status = status;
-    p.title = std::move(title);
-    p.detail = std::move(detail);
-    p.field = std::move(field);
-    return p;
 }
 
 // An Idempotency-Key: 1 to 128 printable ASCII characters.
@@ -156,25 +148,11 @@ RegisterLink* Service::linkOf(const httplib::Request& req, httplib::Response& re
 }
 
 void Service::runJob(const Job& job, const httplib::Request& req, httplib::Response& res) {
-    RegisterLink* link = linkOf(req, res);
-    if (link == nullptr) {
-        return;
-    }
-    auto decoded = job.decode(inputOf(req));
-    if (const auto* p = std::get_if<Problem>(&decoded)) {
-        sendProblem(res, *p);
-        return;
-    }
-    sendOutcome(res, link->run(std::string(job.name), std::get<json>(decoded)));
-}
-
-void Service::runJournalled(const Job& job, const httplib::Request& req, httplib::Response& res) {
     const std::string key = req.get_header_value("Idempotency-Key");
-    if (!validKey(key)) {
-        sendProblem(res, problem(400, "Bad request",
-                                 "Idempotency-Key: expected 1 to 128 printable ASCII "
-                                 "characters, a fresh one for each request",
-                                 "Idempotency-Key"));
+    if (job.journalled && !validKey(key)) {
+        sendProblem(res, badRequest("Idempotency-Key",
+                                    "expected 1 to 128 printable ASCII characters, a fresh one "
+                                    "for each request"));
         return;
     }
     RegisterLink* link = linkOf(req, res);
@@ -184,6 +162,10 @@ void Service::runJournalled(const Job& job, const httplib::Request& req, httplib
     auto decoded = job.decode(inputOf(req));
     if (const auto* p = std::get_if<Problem>(&decoded)) {
         sendProblem(res, *p);
+        return;
+    }
+    if (!job.journalled) {
+        sendOutcome(res, link->run(std::string(job.name), std::get<json>(decoded)));
         return;
     }
     const json& args = std::get<json>(decoded);
@@ -304,14 +286,12 @@ void Service::routes() {
     s.Get("/v1/requests", [this](const httplib::Request& req, httplib::Response& res) {
         int limit = 20;
         if (req.has_param("limit")) {
-            const std::string v = req.get_param_value("limit");
-            char* end = nullptr;
-            const long n = std::strtol(v.c_str(), &end, 10);
-            if (v.empty() || *end != '\0' || n < 1 || n > 200) {
-                sendProblem(res, problem(400, "Bad request", "limit: expected 1 to 200", "limit"));
+            const auto n = wholeNumber(req.get_param_value("limit"), 1, 200);
+            if (!n) {
+                sendProblem(res, badRequest("limit", "expected 1 to 200"));
                 return;
             }
-            limit = static_cast<int>(n);
+            limit = static_cast<int>(*n);
         }
         json rows = json::array();
         for (const auto& r : journal_.recent(limit)) {
@@ -334,11 +314,7 @@ void Service::routes() {
         const std::string pattern = R"(/v1/registers/([0-9]{1,3})/)" + std::string(job.path);
         httplib::Server::Handler handler = [this, &job](const httplib::Request& req,
                                                         httplib::Response& res) {
-            if (job.journalled) {
-                runJournalled(job, req, res);
-            } else {
-                runJob(job, req, res);
-            }
+            runJob(job, req, res);
         };
         if (job.method == "GET") {
             s.Get(pattern, handler);

@@ -40,8 +40,9 @@ class Service {
   private:
     void routes();
     RegisterLink* linkOf(const httplib::Request& req, httplib::Response& res) const;
+    // A journalled job takes an Idempotency-Key and is answered from the
+    // journal when its key was sent before.
     void runJob(const Job& job, const httplib::Request& req, httplib::Response& res);
-    void runJournalled(const Job& job, const httplib::Request& req, httplib::Response& res);
     Journal& journal_;
     std::map<int, RegisterLink*> links_;
     std::string token_;

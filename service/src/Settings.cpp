@@ -1,5 +1,7 @@
 #include "Settings.h"
 
+#include "Text.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -10,12 +12,9 @@ namespace kasd {
 namespace {
 
 bool parseNumber(const std::string& text, long low, long high, long& value) {
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return *end == '\0' && value >= low && value <= high;
+    const auto n = wholeNumber(text, low, high);
+    value = n.value_or(0);
+    return n.has_value();
 }
 
 bool loopback(const std::string& host) {

@@ -3,6 +3,8 @@
 #include <kashost/Text.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 
 namespace kasd {
 
@@ -42,6 +44,20 @@ bool validUtf8(std::string_view text) {
         i += length;
     }
     return true;
+}
+
+std::optional<long long> wholeNumber(std::string_view text, long long low, long long high) {
+    const std::string digits(text);
+    if (digits.empty() || digits.size() > 19) {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(digits.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || v < low || v > high) {
+        return std::nullopt;
+    }
+    return v;
 }
 
 std::size_t characterCount(std::string_view utf8) {

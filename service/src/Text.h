@@ -22,6 +22,10 @@ std::string driverErrorText(std::string_view cp1251);
 // Whether the text is well-formed UTF-8 (no overlong forms, no surrogates).
 bool validUtf8(std::string_view text);
 
+// A whole number written in decimal digits (a leading '-' allowed) from `low`
+// to `high`; nothing for anything else.
+std::optional<long long> wholeNumber(std::string_view text, long long low, long long high);
+
 // The number of characters of a UTF-8 text.
 std::size_t characterCount(std::string_view utf8);
 

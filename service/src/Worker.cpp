@@ -118,11 +118,9 @@ int runWorker(int port, std::uint32_t baud, int fd) {
         const Job* job = findJob(name);
         JobOutcome o;
         if (job == nullptr || (reconciling && !job->reconcile)) {
-            Problem p;
-            p.status = 500;
-            p.title = "Internal error";
-            p.detail = "the worker has no job '" + name + "'";
-            o = problemOutcome(p, "refused", "not done");
+            o = problemOutcome(
+                problem(500, "Internal error", "the worker has no job '" + name + "'"), "refused",
+                "not done");
         } else {
             const json& args = (*request)["args"];
             o = reconciling ? job->reconcile(args, request->value("before", json()), ctx)

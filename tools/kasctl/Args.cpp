@@ -1,5 +1,7 @@
 #include "Subcommand.h"
+
 #include "kashost/Register.h"
+#include <kashost/Programming.h>
 
 #include <cerrno>
 #include <chrono>
@@ -38,27 +40,12 @@ int64_t Args::Int(std::size_t i, int64_t min, int64_t max) {
 }
 
 int64_t Args::Money(std::size_t i) {
-    std::string w = Word(i);
-    for (char& c : w) {
-        if (c == ',') {
-            c = '.';
-        }
+    std::string error;
+    const auto kopecks = kashost::parseMoney(Word(i), error);
+    if (!kopecks) {
+        Fail(error);
     }
-    const bool negative = !w.empty() && w[0] == '-';
-    const std::string digits = negative ? w.substr(1) : w;
-    const auto dot = digits.find('.');
-    const std::string whole = digits.substr(0, dot);
-    std::string fraction = dot == std::string::npos ? "" : digits.substr(dot + 1);
-    const bool wellFormed = !whole.empty() && whole.size() <= 12 && fraction.size() <= 2 &&
-                            whole.find_first_not_of("0123456789") == std::string::npos &&
-                            fraction.find_first_not_of("0123456789") == std::string::npos;
-    if (!wellFormed) {
-        Fail("'" + Word(i) + "': expected an amount such as 12.34");
-        return 0;
-    }
-    fraction.resize(2, '0');
-    const int64_t kopecks = std::stoll(whole) * 100 + std::stoll(fraction);
-    return negative ? -kopecks : kopecks;
+    return kopecks.value_or(0);
 }
 
 bool Args::Bool(std::size_t i) {

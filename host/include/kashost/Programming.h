@@ -62,6 +62,10 @@ struct ProgrammingDocument {
     std::optional<std::array<std::uint16_t, 10>> passwords;
 };
 
+// Hryvnias with up to two decimals ("12.34", "-5", "0,50") in kopecks;
+// nothing, with `error` saying why, for anything else.
+std::optional<std::int64_t> parseMoney(const std::string& word, std::string& error);
+
 inline constexpr std::int64_t kLargestArticleCode = (std::int64_t{1} << 48) - 1;
 // The document's "format" member.
 inline constexpr std::string_view kProgrammingFormat = "kasctl programming 1";
