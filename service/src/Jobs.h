@@ -43,6 +43,12 @@ class JobContext {
     // the journal holds it.
     virtual void sending() = 0;
     virtual void before(const nlohmann::json& state) = 0;
+    // What the job before this one left known of the register (null when it
+    // left nothing), and what this job leaves for the next. Only the worker
+    // speaks to the register, so what a job knew at its end still holds when
+    // the next one starts; anything a job does not leave is forgotten.
+    virtual const nlohmann::json& known() const = 0;
+    virtual void leave(nlohmann::json state) = 0;
 };
 
 // A request as the HTTP side hands it to a decoder.

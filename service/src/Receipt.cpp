@@ -113,21 +113,30 @@ JobOutcome runReceipt(const json& args, JobContext& worker) {
         return refusedBeforeSending(503, "Register offline",
                                     "the port of the register cannot be opened");
     }
-    const auto status = kashost::readStatus();
-    worker.setOnline(status.has_value());
-    if (!status) {
-        return refusedBeforeSending(503, "Register offline",
-                                    driverErrorText(kashost::lastError().text));
-    }
-    if (status->receiptOpen) {
-        return refusedBeforeSending(409, "A receipt is already open",
-                                    "a receipt is open on the register; it was left as it is");
-    }
-    const auto counters = receiptCounters(plan.payout);
-    if (!counters) {
-        worker.setOnline(false);
-        return refusedBeforeSending(503, "Register offline",
-                                    driverErrorText(kashost::lastError().text));
+    // A receipt printed just before this one left the register closed and its
+    // counters known; otherwise they are read.
+    const char* kind = plan.payout ? "payout" : "sale";
+    std::optional<json> counters;
+    if (const json& known = worker.known();
+        known.is_object() && known.value("closed", std::string()) == kind) {
+        counters = known.at("counters");
+    } else {
+        const auto status = kashost::readStatus();
+        worker.setOnline(status.has_value());
+        if (!status) {
+            return refusedBeforeSending(503, "Register offline",
+                                        driverErrorText(kashost::lastError().text));
+        }
+        if (status->receiptOpen) {
+            return refusedBeforeSending(409, "A receipt is already open",
+                                        "a receipt is open on the register; it was left as it is");
+        }
+        counters = receiptCounters(plan.payout);
+        if (!counters) {
+            worker.setOnline(false);
+            return refusedBeforeSending(503, "Register offline",
+                                        driverErrorText(kashost::lastError().text));
+        }
     }
     worker.before(*counters);
 
@@ -336,12 +345,18 @@ JobOutcome runReceipt(const json& args, JobContext& worker) {
     json body;
     body["outcome"] = o.outcome;
     // Receipts are numbered in turn: this one follows the last before it.
-    body["receiptNumber"] = static_cast<std::uint16_t>(counters->at("receipt").get<int>() + 1);
+    const int number = counters->at("receipt").get<int>() + 1;
+    body["receiptNumber"] = static_cast<std::uint16_t>(number);
     body["total"] = total;
     body["change"] = change;
     body["steps"] = o.steps;
     o.body = std::move(body);
     worker.setOnline(true);
+    if (number <= 0xFFFF) { // where the register's counter turns over, it is read again
+        worker.leave(
+            json{{"closed", kind},
+                 {"counters", {{"receipt", number}, {"annulled", counters->at("annulled")}}}});
+    }
     return o;
 }
 

@@ -59,6 +59,14 @@ class WorkerContext : public JobContext {
     void before(const json& state) override {
         tellAndWait(json{{"event", "before"}, {"state", state}});
     }
+    const json& known() const override { return known_; }
+    void leave(json state) override { left_ = std::move(state); }
+    // A job begins with what the one before it left; a job that only reads
+    // leaves it as it found it.
+    void nextJob(bool reads) {
+        known_ = std::move(left_);
+        left_ = reads ? known_ : json();
+    }
 
     // The register as the worker first sees it.
     json hello() {
@@ -95,6 +103,8 @@ class WorkerContext : public JobContext {
     Channel& channel_;
     bool portOpen_ = false;
     bool online_ = false;
+    json known_;
+    json left_;
 };
 
 } // namespace
@@ -116,6 +126,7 @@ int runWorker(int port, std::uint32_t baud, int fd) {
         const bool reconciling = request->contains("reconcile");
         const std::string name = request->value(reconciling ? "reconcile" : "job", "");
         const Job* job = findJob(name);
+        ctx.nextJob(job != nullptr && !job->journalled && !reconciling);
         JobOutcome o;
         if (job == nullptr || (reconciling && !job->reconcile)) {
             o = problemOutcome(
