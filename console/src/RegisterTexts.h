@@ -17,6 +17,11 @@ inline QString factText(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
+// "Группа А" for tax group 0, and so on.
+inline QString taxGroupCaption(std::size_t group) {
+    return QStringLiteral("Группа ") + factText(reg::kTaxGroupLetters.at(group));
+}
+
 // The first `count` names of a list (all of them by default).
 template <std::size_t N>
 QStringList factTexts(const std::array<std::string_view, N>& names, std::size_t count = N) {

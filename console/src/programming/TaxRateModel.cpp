@@ -1,5 +1,7 @@
 #include "programming/TaxRateModel.h"
 
+#include "RegisterTexts.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -39,8 +41,7 @@ TaxRateModel::TaxRateModel(CompositeTaxScheme& scheme, QChar separator)
 }
 
 QString TaxRateModel::rowCaption(int row) {
-    static const QString letters = QStringLiteral("АБВГД");
-    return QStringLiteral("Группа ") + letters.at(static_cast<qsizetype>(index(row)));
+    return taxGroupCaption(index(row));
 }
 
 std::size_t TaxRateModel::index(int row) {

@@ -29,7 +29,7 @@ QString taxRates(const std::optional<kashost::TaxRates>& rates, const LocaleForm
     const int groups = std::min<int>(rates->count, 5);
     for (int i = 0; i < groups; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        const QString group = QStringLiteral("Группа ") + factText(reg::kTaxGroupLetters[k]);
+        const QString group = taxGroupCaption(k);
         if (rates->levy && rates->levyRates[k] != 0) {
             text += group + QStringLiteral(": составной налог (НДС - ") +
                     locale.formatHundredths(rates->rates[k]) +
