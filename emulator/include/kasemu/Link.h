@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "kasemu/Codec.h"
@@ -57,7 +58,9 @@ class Link {
                 const AnswerFaults& faults, bool acceptedRawBlock = false);
     // A partial raw block that is a whole command frame: the host left the transfer.
     bool takeFrameInsteadOfRawBlock();
-    void send(std::span<const std::uint8_t> bytes);
+    // With `baudAfter`, the line switches to that speed as its last byte
+    // leaves: a host that has read the whole answer finds the new speed.
+    void send(std::span<const std::uint8_t> bytes, std::optional<int> baudAfter = std::nullopt);
     void sendByte(std::uint8_t b) { send(std::span<const std::uint8_t>(&b, 1)); }
     bool sleepFor(std::chrono::microseconds d);
     std::chrono::microseconds byteTime() const;

@@ -252,7 +252,7 @@ void Link::handleFrame(const wire::CommandFrame& frame) {
     } else {
         answer(frame.sequence, frame.command, out, faults);
     }
-    if (out.newLineSpeed) {
+    if (out.newLineSpeed) { // also when no answer carried the switch
         baud_ = baudOfIndex(*out.newLineSpeed);
     }
 }
@@ -408,14 +408,17 @@ void Link::answer(std::uint8_t sequence, std::uint8_t command, const Outcome& ou
         frame.resize(keep);
         note = "fault: cut";
     }
-    send(frame);
+    send(frame, out.newLineSpeed ? std::optional(baudOfIndex(*out.newLineSpeed)) : std::nullopt);
     count(&LinkCounters::answersSent);
     trace("->", frame, note);
 }
 
-void Link::send(std::span<const std::uint8_t> bytes) {
+void Link::send(std::span<const std::uint8_t> bytes, std::optional<int> baudAfter) {
     count(&LinkCounters::bytesSent, bytes.size());
     if (!config_.pace) {
+        if (baudAfter) {
+            baud_ = *baudAfter;
+        }
         port_.write(bytes);
         return;
     }
@@ -427,12 +430,15 @@ void Link::send(std::span<const std::uint8_t> bytes) {
     if (port_.now() - t > kScheduleSlack) {
         t = port_.now();
     }
-    for (const std::uint8_t b : bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
         t += byteTime();
         if (!port_.sleepUntil(t)) {
             return;
         }
-        port_.write(std::span<const std::uint8_t>(&b, 1));
+        if (baudAfter && i + 1 == bytes.size()) {
+            baud_ = *baudAfter;
+        }
+        port_.write(bytes.subspan(i, 1));
     }
     txFree_ = t;
 }
