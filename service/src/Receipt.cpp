@@ -353,9 +353,9 @@ JobOutcome runReceipt(const json& args, JobContext& worker) {
     o.body = std::move(body);
     worker.setOnline(true);
     if (number <= 0xFFFF) { // where the register's counter turns over, it is read again
-        worker.leave(
-            json{{"closed", kind},
-                 {"counters", {{"receipt", number}, {"annulled", counters->at("annulled")}}}});
+        json after = *counters;
+        after["receipt"] = number;
+        worker.leave(json{{"closed", kind}, {"counters", std::move(after)}});
     }
     return o;
 }
